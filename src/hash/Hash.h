@@ -1,0 +1,104 @@
+// The hash base class. A hash is a protection: it can be driven directly (Start, Feed,
+// Finish, then DigestSize bytes at DigestData) or run over buffers, streams, files and texts.
+// Every hash class has one class object (THashClass) that the registry, the hash manager and
+// the ciphers' key hashing use to name the class, ask its digest size and make instances.
+#pragma once
+
+#include "base/Bytes.h"
+#include "hash/Protection.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace velkor {
+
+class THash;
+using THashRef = std::shared_ptr<THash>;
+
+// The fixed 32-byte input of every class's self-test vector.
+extern const std::uint8_t SelfTestInput[32];
+
+// The class object of a hash class ("class reference").
+class THashClassRef {
+public:
+    virtual ~THashClassRef() = default;
+    virtual std::string ClassName() const = 0;
+    virtual const THashClassRef* ClassParent() const = 0;
+    virtual std::size_t DigestSize() const = 0;
+    virtual const std::uint8_t* SelfTestVector() const = 0;
+    virtual THashRef Create(TProtectionRef protection = nullptr) const = 0;
+    bool InheritsFrom(const THashClassRef* ancestor) const;
+};
+using THashClass = const THashClassRef*;
+
+// The class object of T: T supplies `static constexpr std::size_t kDigestSize` (inherited
+// from its nearest ancestor when it has none of its own), `static const std::uint8_t*
+// SelfTestVectorData()` and a constructor taking the chained protection.
+template <class T>
+class THashClassOf final : public THashClassRef {
+public:
+    THashClassOf(const char* name, THashClass parent) : FName(name), FParent(parent) {}
+    std::string ClassName() const override { return FName; }
+    THashClass ClassParent() const override { return FParent; }
+    std::size_t DigestSize() const override { return T::kDigestSize; }
+    const std::uint8_t* SelfTestVector() const override { return T::SelfTestVectorData(); }
+    THashRef Create(TProtectionRef protection) const override {
+        return std::make_shared<T>(std::move(protection));
+    }
+
+private:
+    const char* FName;
+    THashClass FParent;
+};
+
+// Declares the class object of a hash class inside its body.
+#define VELKOR_HASH_CLASS(T)                                                                       \
+public:                                                                                            \
+    static THashClass Class();                                                                     \
+    THashClass ClassType() const override { return Class(); }
+
+// Defines it in the class's source file.
+#define VELKOR_DEFINE_HASH_CLASS(T, Parent)                                                        \
+    THashClass T::Class() {                                                                        \
+        static const THashClassOf<T> instance(#T, Parent);                                         \
+        return &instance;                                                                          \
+    }
+
+class THash : public TProtection {
+public:
+    explicit THash(TProtectionRef protection = nullptr) : TProtection(std::move(protection)) {}
+    // The digest is overwritten with zeros before the object goes.
+    ~THash() override;
+
+    static constexpr std::size_t kDigestSize = 0;
+    static const std::uint8_t* SelfTestVectorData() { return SelfTestInput; }
+    static THashClass Class();
+    virtual THashClass ClassType() const { return Class(); }
+
+    std::size_t DigestSize() const { return ClassType()->DigestSize(); }
+    const std::uint8_t* SelfTestVector() const { return ClassType()->SelfTestVector(); }
+
+    virtual void Start();
+    virtual void Feed(const void* buffer, std::size_t length);
+    virtual void Finish();
+    // DigestSize bytes, writable: the ciphers' key derivation overwrites them in place.
+    virtual std::uint8_t* DigestData();
+
+    void StartRun(TProcessAction action) override;
+    void FinishRun(TProcessAction action) override;
+    void ProcessChunk(void* buffer, std::size_t length, TProcessAction action) override;
+
+protected:
+    // The last step of every Start and Finish: keys a chained MAC, or obscures the digest
+    // through another chained protection at Finish.
+    void ProtectionHook(bool finishing);
+};
+
+// Creates an object of the class with the protection chained, hashes `data` and returns the
+// digest in the string format (format 1: the raw digest bytes).
+std::string DigestOf(THashClass hashClass, BytesView data, TProtectionRef protection,
+                     std::int32_t formatId);
+
+} // namespace velkor

@@ -1,0 +1,216 @@
+// The format registry, the two entry points, the copy format and the two hex formats.
+#include "hash/StringFormat.h"
+
+#include "base/Format.h"
+
+#include <cstring>
+
+namespace velkor {
+namespace {
+
+// Indices 18-47 of the hex alphabets: the separators that decoding skips.
+#define VELKOR_HEX_SEPARATORS_TAIL "hHx()[]{},;:-_/\\*+\"'\t\n\r"
+constexpr char kHexAlphabet[] = "0123456789ABCDEFX$ abcdef" VELKOR_HEX_SEPARATORS_TAIL;
+constexpr char kHexLAlphabet[] = "0123456789abcdefX$ ABCDEF" VELKOR_HEX_SEPARATORS_TAIL;
+#undef VELKOR_HEX_SEPARATORS_TAIL
+static_assert(sizeof(kHexAlphabet) - 1 == 48 && sizeof(kHexLAlphabet) - 1 == 48);
+
+int EffectiveLength(const void* data, int length) {
+    if (data == nullptr) return 0;
+    if (length < 0) return static_cast<int>(std::strlen(static_cast<const char*>(data)));
+    return length;
+}
+
+std::vector<TStringFormatClass>& Registry() {
+    static std::vector<TStringFormatClass> registry = [] {
+        std::vector<TStringFormatClass> r;
+        for (TStringFormatClass c : {TStringFormat::Class(),
+                                     static_cast<TStringFormatClass>(TStringFormat_HEX::Class()),
+                                     static_cast<TStringFormatClass>(TStringFormat_HEXL::Class())})
+            r.push_back(c);
+        return r;
+    }();
+    return registry;
+}
+
+} // namespace
+
+std::string TrimmedClassName(std::string_view className) {
+    std::size_t at = className.find('_');
+    return std::string(at == std::string_view::npos ? className : className.substr(at + 1));
+}
+
+// --- copy format -------------------------------------------------------------------------
+
+const TStringFormat* TStringFormat::Class() {
+    static const TStringFormat instance;
+    return &instance;
+}
+
+Bytes TStringFormat::TextToBytes(const char* text, int length) const {
+    length = EffectiveLength(text, length);
+    return length > 0 ? Bytes(text, static_cast<std::size_t>(length)) : Bytes();
+}
+
+Bytes TStringFormat::BytesToText(const char* data, int length) const {
+    length = EffectiveLength(data, length);
+    return length > 0 ? Bytes(data, static_cast<std::size_t>(length)) : Bytes();
+}
+
+std::string TStringFormat::DisplayName() const {
+    return ClassName() == "TStringFormat" ? "copy Input to Output" : TrimmedClassName(ClassName());
+}
+
+bool TStringFormat::Accepts(const char*, int, bool) const { return true; }
+
+// --- hex ---------------------------------------------------------------------------------
+
+const TStringFormat_HEX* TStringFormat_HEX::Class() {
+    static const TStringFormat_HEX instance;
+    return &instance;
+}
+
+std::string_view TStringFormat_HEX::Alphabet() const { return {kHexAlphabet, 48}; }
+
+Bytes TStringFormat_HEX::BytesToText(const char* data, int length) const {
+    length = EffectiveLength(data, length);
+    if (length <= 0) return {};
+    static constexpr char digits[] = "0123456789ABCDEF";
+    Bytes out(static_cast<std::size_t>(length) * 2, '\0');
+    for (int i = 0; i < length; ++i) {
+        auto b = static_cast<unsigned char>(data[i]);
+        out[2 * static_cast<std::size_t>(i)] = digits[b >> 4];
+        out[2 * static_cast<std::size_t>(i) + 1] = digits[b & 15];
+    }
+    return out;
+}
+
+bool TStringFormat_HEX::Accepts(const char* data, int length, bool decoding) const {
+    if (!decoding) return true;
+    length = EffectiveLength(data, length);
+    std::string_view alphabet = Alphabet();
+    for (int i = 0; i < length; ++i)
+        if (alphabet.find(data[i]) == std::string_view::npos) return false;
+    return true;
+}
+
+Bytes TStringFormat_HEX::TextToBytes(const char* text, int length) const {
+    length = EffectiveLength(text, length);
+    if (length <= 0) return {};
+    // Both hex classes read digits of either case: the input is upper-cased and looked up
+    // among "0123456789ABCDEFX$".
+    static constexpr std::string_view lookup("0123456789ABCDEFX$", 18);
+    Bytes out(static_cast<std::size_t>(length) / 2 + 1, '\0');
+    std::size_t pos = 0;
+    unsigned nibbles = 0;
+    bool prefixSeen = false;
+    for (int i = 0; i < length; ++i) {
+        char c = text[i];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        std::size_t index = lookup.find(c);
+        if (index == std::string_view::npos) continue;
+        if (index < 16) {
+            if (nibbles % 2 == 0) {
+                out[pos] = static_cast<char>(index << 4);
+            } else {
+                out[pos] = static_cast<char>(static_cast<unsigned char>(out[pos]) | index);
+                ++pos;
+            }
+            ++nibbles;
+        } else if (!prefixSeen) {
+            // The first "0x"/"$" marker discards what came before it: "0x1F" is the byte 1F.
+            prefixSeen = true;
+            pos = 0;
+            nibbles = 0;
+        }
+    }
+    out.resize(pos);
+    return out;
+}
+
+const TStringFormat_HEXL* TStringFormat_HEXL::Class() {
+    static const TStringFormat_HEXL instance;
+    return &instance;
+}
+
+std::string_view TStringFormat_HEXL::Alphabet() const { return {kHexLAlphabet, 48}; }
+
+Bytes TStringFormat_HEXL::BytesToText(const char* data, int length) const {
+    Bytes out = TStringFormat_HEX::BytesToText(data, length);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+// --- registry and entry points -----------------------------------------------------------
+
+const std::vector<TStringFormatClass>& FormatRegistry() { return Registry(); }
+
+TStringFormatClass FindFormatClass(std::int32_t formatId) {
+    if (formatId == -1) formatId = DefaultFormatId;
+    for (TStringFormatClass c : Registry())
+        if (c->FormatId() == formatId) return c;
+    return nullptr;
+}
+
+void AddFormatClasses(const std::vector<TStringFormatClass>& classes) {
+    auto& registry = Registry();
+    for (TStringFormatClass c : classes) {
+        if (c == nullptr || c->FormatId() == -1) continue;
+        bool replaced = false;
+        for (auto& entry : registry)
+            if (entry->FormatId() == c->FormatId()) {
+                entry = c;
+                replaced = true;
+                break;
+            }
+        if (!replaced) registry.push_back(c);
+    }
+}
+
+void ListFormats(std::vector<std::pair<std::string, TStringFormatClass>>* list) {
+    if (list == nullptr) return;
+    for (TStringFormatClass c : Registry()) list->emplace_back(c->DisplayName(), c);
+}
+
+namespace {
+
+TStringFormatClass FormatFor(std::int32_t formatId) {
+    TStringFormatClass c = FindFormatClass(formatId);
+    if (c == nullptr) throw EStringFormat(Format("String Format \"%d\" not exists.", {formatId}));
+    return c;
+}
+
+} // namespace
+
+std::string ToFormat(const void* data, int length, std::int32_t formatId) {
+    if (data == nullptr || formatId == 0) return {};
+    length = EffectiveLength(data, length);
+    if (length <= 0) return {};
+    TStringFormatClass c = FormatFor(formatId);
+    auto p = static_cast<const char*>(data);
+    if (!c->Accepts(p, length, false))
+        throw EStringFormat(Format("Input can not be convert to %s Format.", {c->DisplayName()}));
+    return c->BytesToText(p, length);
+}
+
+Bytes FromFormat(const void* text, int length, std::int32_t formatId) {
+    if (text == nullptr || formatId == 0) return {};
+    length = EffectiveLength(text, length);
+    if (length <= 0) return {};
+    TStringFormatClass c = FormatFor(formatId);
+    auto p = static_cast<const char*>(text);
+    if (!c->Accepts(p, length, true))
+        throw EStringFormat(Format("Input is not an valid %s Format.", {c->DisplayName()}));
+    return c->TextToBytes(p, length);
+}
+
+std::string ToFormat(BytesView data, std::int32_t formatId) {
+    return ToFormat(data.data(), static_cast<int>(data.size()), formatId);
+}
+
+Bytes FromFormat(BytesView text, std::int32_t formatId) {
+    return FromFormat(text.data(), static_cast<int>(text.size()), formatId);
+}
+
+} // namespace velkor

@@ -1,0 +1,8 @@
+// The merchant's dispatcher.
+#include "protocol/Merchant.h"
+
+namespace velkor {
+
+void HandleMessage(const Bytes&, const std::string&) {}
+
+} // namespace velkor
