@@ -19,6 +19,8 @@ inline Bytes BytesOf(const void* data, std::size_t size) {
 inline const std::uint8_t* BytePtr(const Bytes& b) {
     return reinterpret_cast<const std::uint8_t*>(b.data());
 }
-inline std::uint8_t* BytePtr(Bytes& b) { return reinterpret_cast<std::uint8_t*>(b.data()); }
+inline std::uint8_t* BytePtr(Bytes& b) {
+    return reinterpret_cast<std::uint8_t*>(b.data());
+}
 
 } // namespace velkor

@@ -18,8 +18,8 @@ TDateTimeParts Split(std::chrono::system_clock::time_point t, bool local) {
         gmtime_r(&secs, &tm);
     auto ms = duration_cast<milliseconds>(t.time_since_epoch()).count() % 1000;
     if (ms < 0) ms += 1000;
-    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec,
-            static_cast<int>(ms)};
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,          tm.tm_hour,
+            tm.tm_min,         tm.tm_sec,     static_cast<int>(ms)};
 }
 
 class TSystemClock final : public IClock {

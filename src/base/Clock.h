@@ -15,10 +15,10 @@ struct TDateTimeParts {
 class IClock {
 public:
     virtual ~IClock() = default;
-    virtual TDateTimeParts Now() = 0;           // local date and time
-    virtual TDateTimeParts UtcNow() = 0;        // UTC date and time
+    virtual TDateTimeParts Now() = 0;    // local date and time
+    virtual TDateTimeParts UtcNow() = 0; // UTC date and time
     virtual std::uint64_t PerformanceCounter() = 0;
-    virtual void Sleep(int milliseconds) = 0;   // blocks the calling thread
+    virtual void Sleep(int milliseconds) = 0; // blocks the calling thread
 };
 
 // The process's real clock.

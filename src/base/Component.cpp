@@ -9,7 +9,8 @@
 namespace velkor {
 
 void TPropertyWriter::WriteInteger(std::string name, long long value) {
-    FItems.emplace_back(std::move(name), TPropertyValue{TPropertyKind::Integer, std::to_string(value)});
+    FItems.emplace_back(std::move(name),
+                        TPropertyValue{TPropertyKind::Integer, std::to_string(value)});
 }
 void TPropertyWriter::WriteString(std::string name, std::string value) {
     FItems.emplace_back(std::move(name), TPropertyValue{TPropertyKind::String, std::move(value)});
@@ -55,7 +56,9 @@ TComponent* TComponent::FindComponent(std::string_view name) const {
     return nullptr;
 }
 
-void TComponent::InsertComponent(TComponent* component) { FComponents.push_back(component); }
+void TComponent::InsertComponent(TComponent* component) {
+    FComponents.push_back(component);
+}
 
 void TComponent::RemoveComponent(TComponent* component) {
     FComponents.erase(std::remove(FComponents.begin(), FComponents.end(), component),
@@ -84,7 +87,9 @@ void TComponent::Notification(TComponent*, TOperation) {}
 
 void TComponent::WriteProperties(TPropertyWriter&) const {}
 
-bool TComponent::ReadProperty(std::string_view, const TPropertyValue&) { return false; }
+bool TComponent::ReadProperty(std::string_view, const TPropertyValue&) {
+    return false;
+}
 
 namespace {
 
@@ -172,14 +177,16 @@ private:
                     ++FPos;
                     int v = 0;
                     std::size_t start = FPos;
-                    while (FPos < FText.size() && std::isdigit(static_cast<unsigned char>(FText[FPos])))
+                    while (FPos < FText.size() &&
+                           std::isdigit(static_cast<unsigned char>(FText[FPos])))
                         v = v * 10 + (FText[FPos++] - '0');
                     if (start == FPos || v > 255) Fail("bad character code");
                     s += static_cast<char>(v);
                 } else {
                     ++FPos;
                     for (;;) {
-                        if (FPos >= FText.size() || FText[FPos] == '\n') Fail("unterminated string");
+                        if (FPos >= FText.size() || FText[FPos] == '\n')
+                            Fail("unterminated string");
                         if (FText[FPos] == '\'') {
                             if (FPos + 1 < FText.size() && FText[FPos + 1] == '\'') {
                                 s += '\'';
@@ -197,7 +204,8 @@ private:
         }
         if (c == '-' || std::isdigit(static_cast<unsigned char>(c))) {
             std::size_t start = FPos++;
-            while (FPos < FText.size() && std::isdigit(static_cast<unsigned char>(FText[FPos]))) ++FPos;
+            while (FPos < FText.size() && std::isdigit(static_cast<unsigned char>(FText[FPos])))
+                ++FPos;
             return {TPropertyKind::Integer, std::string(FText.substr(start, FPos - start))};
         }
         return {TPropertyKind::Identifier, Word()};

@@ -47,7 +47,9 @@ public:
     void SetName(std::string name) { FName = std::move(name); }
 
     int ComponentCount() const { return static_cast<int>(FComponents.size()); }
-    TComponent* Components(int index) const { return FComponents.at(static_cast<std::size_t>(index)); }
+    TComponent* Components(int index) const {
+        return FComponents.at(static_cast<std::size_t>(index));
+    }
     TComponent* FindComponent(std::string_view name) const;
 
     // Asks that `component` be told (Notification with opRemove) when this one is destroyed.
@@ -76,8 +78,8 @@ private:
 
     TComponent* FOwner = nullptr;
     std::string FName;
-    std::vector<TComponent*> FComponents;    // owned
-    std::vector<TComponent*> FFreeNotifies;  // told when this one goes
+    std::vector<TComponent*> FComponents;   // owned
+    std::vector<TComponent*> FFreeNotifies; // told when this one goes
     bool FLoading = false;
     bool FDesigning = false;
     bool FDestroying = false;

@@ -48,7 +48,9 @@ std::int32_t StrToInt(BytesView text) {
     return static_cast<std::int32_t>(v);
 }
 
-std::string IntToStr(long long value) { return std::to_string(value); }
+std::string IntToStr(long long value) {
+    return std::to_string(value);
+}
 
 std::string IntToHex(std::uint32_t value, int digits) {
     static const char set[] = "0123456789ABCDEF";
@@ -57,7 +59,8 @@ std::string IntToHex(std::uint32_t value, int digits) {
         out.insert(out.begin(), set[value & 15]);
         value >>= 4;
     } while (value != 0);
-    if (static_cast<int>(out.size()) < digits) out.insert(0, static_cast<std::size_t>(digits) - out.size(), '0');
+    if (static_cast<int>(out.size()) < digits)
+        out.insert(0, static_cast<std::size_t>(digits) - out.size(), '0');
     return out;
 }
 

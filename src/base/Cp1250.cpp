@@ -64,7 +64,11 @@ Bytes Utf8ToCp1250(std::string_view utf8) {
     std::size_t i = 0;
     while (i < utf8.size()) {
         auto b = static_cast<std::uint8_t>(utf8[i]);
-        int extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
+        int extra = b < 0x80             ? 0
+                    : (b & 0xE0) == 0xC0 ? 1
+                    : (b & 0xF0) == 0xE0 ? 2
+                    : (b & 0xF8) == 0xF0 ? 3
+                                         : -1;
         if (extra < 0 || utf8.size() - i <= static_cast<std::size_t>(extra)) {
             out += '?';
             ++i;

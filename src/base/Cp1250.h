@@ -18,6 +18,8 @@ Bytes Utf8ToCp1250(std::string_view utf8);
 
 // A Czech literal written readably in UTF-8 source, as the CP1250 bytes the program uses:
 // Cz("--- KONEC SPOJENÍ ---") holds the byte CD for "Í".
-inline Bytes Cz(std::string_view utf8) { return Utf8ToCp1250(utf8); }
+inline Bytes Cz(std::string_view utf8) {
+    return Utf8ToCp1250(utf8);
+}
 
 } // namespace velkor

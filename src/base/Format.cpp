@@ -9,7 +9,8 @@ namespace velkor {
 namespace {
 
 [[noreturn]] void Invalid(std::string_view format) {
-    throw EConvertError("Format '" + std::string(format) + "' invalid or incompatible with argument");
+    throw EConvertError("Format '" + std::string(format) +
+                        "' invalid or incompatible with argument");
 }
 
 std::string Digits(unsigned long long value, unsigned base, bool upper) {
@@ -67,8 +68,8 @@ std::string Format(std::string_view format, std::initializer_list<FormatArg> arg
         case 'd': {
             if (arg.IsText()) Invalid(format);
             long long v = arg.Number();
-            unsigned long long magnitude =
-                v < 0 ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
+            unsigned long long magnitude = v < 0 ? 0ULL - static_cast<unsigned long long>(v)
+                                                 : static_cast<unsigned long long>(v);
             field = Digits(magnitude, 10, false);
             if (hasPrecision && field.size() < precision)
                 field.insert(0, precision - field.size(), '0');
@@ -82,9 +83,8 @@ std::string Format(std::string_view format, std::initializer_list<FormatArg> arg
             // Like the run-time library, hexadecimal and unsigned output show 32-bit values as
             // unsigned 32-bit numbers.
             long long v = arg.Number();
-            unsigned long long u = (v < 0 && v >= INT32_MIN)
-                                       ? static_cast<std::uint32_t>(v)
-                                       : static_cast<unsigned long long>(v);
+            unsigned long long u = (v < 0 && v >= INT32_MIN) ? static_cast<std::uint32_t>(v)
+                                                             : static_cast<unsigned long long>(v);
             field = Digits(u, format[i] == 'u' ? 10 : 16, format[i] == 'X');
             if (hasPrecision && field.size() < precision)
                 field.insert(0, precision - field.size(), '0');

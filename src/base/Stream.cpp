@@ -47,8 +47,9 @@ std::int64_t TMemoryStream::Write(const void* buffer, std::int64_t count) {
 
 std::int64_t TMemoryStream::Seek(std::int64_t offset, TSeekOrigin origin) {
     std::int64_t base = origin == TSeekOrigin::soBeginning ? 0
-                        : origin == TSeekOrigin::soCurrent ? FPosition
-                                                            : static_cast<std::int64_t>(FData.size());
+                        : origin == TSeekOrigin::soCurrent
+                            ? FPosition
+                            : static_cast<std::int64_t>(FData.size());
     FPosition = std::max<std::int64_t>(0, base + offset);
     return FPosition;
 }
@@ -96,7 +97,7 @@ std::int64_t TFileStream::Write(const void* buffer, std::int64_t count) {
 std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
     int whence = origin == TSeekOrigin::soBeginning ? SEEK_SET
                  : origin == TSeekOrigin::soCurrent ? SEEK_CUR
-                                                     : SEEK_END;
+                                                    : SEEK_END;
     off_t r = ::lseek(FHandle, static_cast<off_t>(offset), whence);
     return r < 0 ? -1 : r;
 }

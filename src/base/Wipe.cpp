@@ -12,6 +12,8 @@ void SecureWipe(void* p, std::size_t count, std::uint8_t value) {
 #endif
 }
 
-void SecureWipe(std::string& s, std::uint8_t value) { SecureWipe(s.data(), s.size(), value); }
+void SecureWipe(std::string& s, std::uint8_t value) {
+    SecureWipe(s.data(), s.size(), value);
+}
 
 } // namespace velkor

@@ -36,8 +36,7 @@ using THashClass = const THashClassRef*;
 // The class object of T: T supplies `static constexpr std::size_t kDigestSize` (inherited
 // from its nearest ancestor when it has none of its own), `static const std::uint8_t*
 // SelfTestVectorData()` and a constructor taking the chained protection.
-template <class T>
-class THashClassOf final : public THashClassRef {
+template <class T> class THashClassOf final : public THashClassRef {
 public:
     THashClassOf(const char* name, THashClass parent) : FName(name), FParent(parent) {}
     std::string ClassName() const override { return FName; }
@@ -57,7 +56,9 @@ private:
 #define VELKOR_HASH_CLASS(T)                                                                       \
 public:                                                                                            \
     static THashClass Class();                                                                     \
-    THashClass ClassType() const override { return Class(); }
+    THashClass ClassType() const override {                                                        \
+        return Class();                                                                            \
+    }
 
 // Defines it in the class's source file.
 #define VELKOR_DEFINE_HASH_CLASS(T, Parent)                                                        \

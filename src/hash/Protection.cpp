@@ -27,15 +27,22 @@ bool SameFileName(const std::string& a, const std::string& b) {
 }
 
 bool IsBlank(const std::string& s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+    return std::all_of(s.begin(), s.end(),
+                       [](char c) { return static_cast<unsigned char>(c) <= ' '; });
 }
 
 } // namespace
 
-void SetProgressHook(TProgressHook hook) { Hook() = std::move(hook); }
-const TProgressHook& ProgressHook() { return Hook(); }
+void SetProgressHook(TProgressHook hook) {
+    Hook() = std::move(hook);
+}
+const TProgressHook& ProgressHook() {
+    return Hook();
+}
 
-TProtection::TProtection(TProtectionRef protection) { SetProtection(std::move(protection)); }
+TProtection::TProtection(TProtectionRef protection) {
+    SetProtection(std::move(protection));
+}
 
 void TProtection::SetProtection(TProtectionRef protection) {
     if (protection == FProtection) return;
@@ -90,7 +97,8 @@ void TProtection::ProcessStream(TStream* source, TStream* dest, std::int64_t siz
         std::int64_t remaining = size, done = 0;
         if (action == TProcessAction::Measure) {
             while (remaining > 0) {
-                std::int64_t n = source->Read(buffer.data(), std::min<std::int64_t>(remaining, kChunkSize));
+                std::int64_t n =
+                    source->Read(buffer.data(), std::min<std::int64_t>(remaining, kChunkSize));
                 if (n <= 0) break;
                 ProcessChunk(buffer.data(), static_cast<std::size_t>(n), action);
                 remaining -= n;
@@ -104,7 +112,8 @@ void TProtection::ProcessStream(TStream* source, TStream* dest, std::int64_t siz
             std::int64_t writeAt = dest->Position();
             while (remaining > 0) {
                 source->SetPosition(readAt);
-                std::int64_t n = source->Read(buffer.data(), std::min<std::int64_t>(remaining, kChunkSize));
+                std::int64_t n =
+                    source->Read(buffer.data(), std::min<std::int64_t>(remaining, kChunkSize));
                 readAt = source->Position();
                 if (n <= 0) break;
                 ProcessChunk(buffer.data(), static_cast<std::size_t>(n), action);
@@ -125,11 +134,13 @@ void TProtection::ProcessStream(TStream* source, TStream* dest, std::int64_t siz
 
 void TProtection::ProcessFile(const std::string& source, const std::string& dest,
                               TProcessAction action) {
-    bool separate = !SameFileName(source, dest) && (!IsBlank(dest) || action == TProcessAction::Measure);
+    bool separate =
+        !SameFileName(source, dest) && (!IsBlank(dest) || action == TProcessAction::Measure);
     std::unique_ptr<TFileStream> in, out;
     if (separate) {
         in = std::make_unique<TFileStream>(source, TFileMode::fmOpenRead);
-        if (action != TProcessAction::Measure) out = std::make_unique<TFileStream>(dest, TFileMode::fmCreate);
+        if (action != TProcessAction::Measure)
+            out = std::make_unique<TFileStream>(dest, TFileMode::fmCreate);
     } else {
         in = std::make_unique<TFileStream>(source, TFileMode::fmOpenReadWrite);
     }

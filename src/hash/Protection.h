@@ -17,7 +17,13 @@
 
 namespace velkor {
 
-enum class TProcessAction : std::uint8_t { Encipher = 0, Decipher = 1, Obscure = 2, Measure = 3, Erase = 4 };
+enum class TProcessAction : std::uint8_t {
+    Encipher = 0,
+    Decipher = 1,
+    Obscure = 2,
+    Measure = 3,
+    Erase = 4
+};
 
 // A set over the action values 0-7.
 class TProcessActions {
@@ -26,7 +32,9 @@ public:
     constexpr TProcessActions(std::initializer_list<TProcessAction> actions) {
         for (TProcessAction a : actions) Include(a);
     }
-    constexpr bool Contains(TProcessAction a) const { return (FBits >> static_cast<unsigned>(a)) & 1U; }
+    constexpr bool Contains(TProcessAction a) const {
+        return (FBits >> static_cast<unsigned>(a)) & 1U;
+    }
     constexpr void Include(TProcessAction a) { FBits = static_cast<std::uint8_t>(FBits | Bit(a)); }
     constexpr void Exclude(TProcessAction a) { FBits = static_cast<std::uint8_t>(FBits & ~Bit(a)); }
     constexpr bool operator==(const TProcessActions&) const = default;
@@ -45,7 +53,8 @@ class TProtection;
 using TProtectionRef = std::shared_ptr<TProtection>;
 
 // The process-wide progress callback: the object that runs, bytes done, total.
-using TProgressHook = std::function<void(TProtection* sender, std::int64_t current, std::int64_t maximal)>;
+using TProgressHook =
+    std::function<void(TProtection* sender, std::int64_t current, std::int64_t maximal)>;
 void SetProgressHook(TProgressHook hook);
 const TProgressHook& ProgressHook();
 
@@ -71,10 +80,12 @@ public:
     virtual void ProcessChunk(void* buffer, std::size_t length, TProcessAction action);
     // A negative size processes the whole source from position 0; otherwise `size` bytes from
     // the current positions. A null destination means the source itself. 4096-byte chunks.
-    virtual void ProcessStream(TStream* source, TStream* dest, std::int64_t size, TProcessAction action);
+    virtual void ProcessStream(TStream* source, TStream* dest, std::int64_t size,
+                               TProcessAction action);
     // The same name (in any letter case), or a blank destination for any action but Measure,
     // processes the source file in place. Measure never creates the destination.
-    virtual void ProcessFile(const std::string& source, const std::string& dest, TProcessAction action);
+    virtual void ProcessFile(const std::string& source, const std::string& dest,
+                             TProcessAction action);
     // Decipher reads the text in the format and returns bytes; every other action takes the
     // text's bytes and writes the result in the format.
     virtual Bytes ProcessText(const Bytes& text, TProcessAction action, std::int32_t formatId);

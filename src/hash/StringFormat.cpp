@@ -24,9 +24,9 @@ int EffectiveLength(const void* data, int length) {
 std::vector<TStringFormatClass>& Registry() {
     static std::vector<TStringFormatClass> registry = [] {
         std::vector<TStringFormatClass> r;
-        for (TStringFormatClass c : {TStringFormat::Class(),
-                                     static_cast<TStringFormatClass>(TStringFormat_HEX::Class()),
-                                     static_cast<TStringFormatClass>(TStringFormat_HEXL::Class())})
+        for (TStringFormatClass c :
+             {TStringFormat::Class(), static_cast<TStringFormatClass>(TStringFormat_HEX::Class()),
+              static_cast<TStringFormatClass>(TStringFormat_HEXL::Class())})
             r.push_back(c);
         return r;
     }();
@@ -61,7 +61,9 @@ std::string TStringFormat::DisplayName() const {
     return ClassName() == "TStringFormat" ? "copy Input to Output" : TrimmedClassName(ClassName());
 }
 
-bool TStringFormat::Accepts(const char*, int, bool) const { return true; }
+bool TStringFormat::Accepts(const char*, int, bool) const {
+    return true;
+}
 
 // --- hex ---------------------------------------------------------------------------------
 
@@ -70,7 +72,9 @@ const TStringFormat_HEX* TStringFormat_HEX::Class() {
     return &instance;
 }
 
-std::string_view TStringFormat_HEX::Alphabet() const { return {kHexAlphabet, 48}; }
+std::string_view TStringFormat_HEX::Alphabet() const {
+    return {kHexAlphabet, 48};
+}
 
 Bytes TStringFormat_HEX::BytesToText(const char* data, int length) const {
     length = EffectiveLength(data, length);
@@ -133,7 +137,9 @@ const TStringFormat_HEXL* TStringFormat_HEXL::Class() {
     return &instance;
 }
 
-std::string_view TStringFormat_HEXL::Alphabet() const { return {kHexLAlphabet, 48}; }
+std::string_view TStringFormat_HEXL::Alphabet() const {
+    return {kHexLAlphabet, 48};
+}
 
 Bytes TStringFormat_HEXL::BytesToText(const char* data, int length) const {
     Bytes out = TStringFormat_HEX::BytesToText(data, length);
@@ -144,7 +150,9 @@ Bytes TStringFormat_HEXL::BytesToText(const char* data, int length) const {
 
 // --- registry and entry points -----------------------------------------------------------
 
-const std::vector<TStringFormatClass>& FormatRegistry() { return Registry(); }
+const std::vector<TStringFormatClass>& FormatRegistry() {
+    return Registry();
+}
 
 TStringFormatClass FindFormatClass(std::int32_t formatId) {
     if (formatId == -1) formatId = DefaultFormatId;

@@ -34,10 +34,14 @@ public:
     }
     bool ReadProperty(std::string_view name, const TPropertyValue& v) override {
         LoadingSeen = Loading();
-        if (name == "Text" && v.Kind == TPropertyKind::String) Text = v.Text;
-        else if (name == "Number" && v.Kind == TPropertyKind::Integer) Number = std::stoll(v.Text);
-        else if (name == "Mode" && v.Kind == TPropertyKind::Identifier) Ident = v.Text;
-        else return false;
+        if (name == "Text" && v.Kind == TPropertyKind::String)
+            Text = v.Text;
+        else if (name == "Number" && v.Kind == TPropertyKind::Integer)
+            Number = std::stoll(v.Text);
+        else if (name == "Mode" && v.Kind == TPropertyKind::Identifier)
+            Ident = v.Text;
+        else
+            return false;
         return true;
     }
     void Loaded() override { ++LoadedCalls; }
@@ -104,10 +108,11 @@ TEST(Component, DescriptionRoundTrip) {
 TEST(Component, MalformedDescriptionsAreReadErrors) {
     TProbe root(nullptr);
     root.SetName("Form1");
-    for (const char* text : {"object Form1: TOther\nend\n", "object Form1: TProbe\n  Nope = 1\nend\n",
-                             "object Form1: TProbe\n  Text = 'open\nend\n",
-                             "object Form1: TProbe\n  object Missing: TProbe\n  end\nend\n",
-                             "object Form1: TProbe\n"}) {
+    for (const char* text :
+         {"object Form1: TOther\nend\n", "object Form1: TProbe\n  Nope = 1\nend\n",
+          "object Form1: TProbe\n  Text = 'open\nend\n",
+          "object Form1: TProbe\n  object Missing: TProbe\n  end\nend\n",
+          "object Form1: TProbe\n"}) {
         EXPECT_THROW(ReadComponentText(root, text), EReadError) << text;
         EXPECT_FALSE(root.Loading());
     }

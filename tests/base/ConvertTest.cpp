@@ -14,12 +14,14 @@ struct Good {
 
 class StrToIntGood : public ::testing::TestWithParam<Good> {};
 
-TEST_P(StrToIntGood, Converts) { EXPECT_EQ(StrToInt(GetParam().Text), GetParam().Value); }
+TEST_P(StrToIntGood, Converts) {
+    EXPECT_EQ(StrToInt(GetParam().Text), GetParam().Value);
+}
 
 INSTANTIATE_TEST_SUITE_P(Cases, StrToIntGood,
                          ::testing::Values(Good{"0", 0}, Good{"300", 300}, Good{" 2", 2},
-                                           Good{"   -17", -17}, Good{"+5", 5},
-                                           Good{"$00AC", 172}, Good{"$ac", 172}, Good{"$0", 0},
+                                           Good{"   -17", -17}, Good{"+5", 5}, Good{"$00AC", 172},
+                                           Good{"$ac", 172}, Good{"$0", 0},
                                            Good{"$7FFFFFFF", 2147483647}, Good{"$FFFFFFFF", -1},
                                            Good{"-$10", -16}, Good{"2147483647", 2147483647},
                                            Good{"-2147483648", INT32_MIN}, Good{"007", 7}));

@@ -46,8 +46,12 @@ TEST(Cp1250, UnmappableAndMalformedBecomeQuestionMarks) {
     EXPECT_EQ(Utf8ToCp1250("\xE2\x82\xAC"), "\x80"); // euro sign
     EXPECT_EQ(Utf8ToCp1250("\xE6\x97\xA5"), "?");    // a CJK character
     EXPECT_EQ(Utf8ToCp1250("a\xC3"), "a?");          // cut short
-    EXPECT_EQ(Utf8ToCp1250("\xFF" "b"), "?b");
-    EXPECT_EQ(Utf8ToCp1250("\xC3" "b"), "?b");
+    EXPECT_EQ(Utf8ToCp1250("\xFF"
+                           "b"),
+              "?b");
+    EXPECT_EQ(Utf8ToCp1250("\xC3"
+                           "b"),
+              "?b");
 }
 
 } // namespace

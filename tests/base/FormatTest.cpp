@@ -1,7 +1,7 @@
 // Format directives as the log lines and messages use them.
+#include "base/Format.h"
 #include "base/Cp1250.h"
 #include "base/Exception.h"
-#include "base/Format.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Memory and file streams as the protection runs and the endpoint use them.
-#include "base/Exception.h"
 #include "base/Stream.h"
+#include "base/Exception.h"
 
 #include <gtest/gtest.h>
 
