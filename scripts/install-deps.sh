@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building (and, with "test", testing) Velkor needs, but
+# only when one of them is missing: apt-get update, then apt-get install.
+set -euo pipefail
+
+packages=(cmake g++ make pkg-config qt6-base-dev fonts-liberation)
+if [[ "${1:-}" == test ]]; then
+  packages+=(libgtest-dev libgmock-dev libssl-dev libbenchmark-dev)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+sudo=()
+[[ $(id -u) -ne 0 ]] && sudo=(sudo)
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"

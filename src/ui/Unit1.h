@@ -1,0 +1,83 @@
+// The merchant's only window, TForm1: the settings fields with their defaults, the log pane,
+// the menu, the listening endpoint NMUDP1 on port 2004 and the hash manager HashManager1.
+// Texts are CP1250 byte strings inside the program; the window converts at its edge.
+#pragma once
+
+#include "base/Bytes.h"
+#include "base/Clock.h"
+#include "base/Component.h"
+#include "ui/QtEventLoop.h"
+
+#include <QMainWindow>
+
+#include <string>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+
+namespace velkor {
+
+class TNMUDP;
+class THashManager;
+
+class TForm1 : public QMainWindow, public TComponent {
+public:
+    // The clock is a seam for tests (time stamps); the program passes the system clock.
+    explicit TForm1(IClock& clock = SystemClock());
+    ~TForm1() override;
+    std::string ClassName() const override { return "TForm1"; }
+
+    // Handlers, named after their component and event.
+    void FormCreate();
+    void NMUDP1DataReceived(TComponent* sender, int numberBytes, const std::string& fromIP);
+    void ClearMeno1Click();
+    void Konec1Click();
+
+    // Appends one CP1250 line to Memo1 and writes it, as UTF-8, to standard output.
+    void AppendLine(const Bytes& line);
+    // An empty line, then the date and time ("dd.mm.yyyy hh:nn:ss").
+    void LogStamp();
+    // The text of a settings field as CP1250 bytes.
+    static Bytes FieldText(const QLineEdit* field);
+
+    // The merchant's built-in RSA key pair, set by FormCreate.
+    Bytes MerchantPublicKey;
+    Bytes MerchantPrivateKey;
+
+    // Components and widgets, under the names the handlers use.
+    TNMUDP* NMUDP1 = nullptr;
+    THashManager* HashManager1 = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    QGroupBox* GroupBox2 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QLineEdit* Edit1 = nullptr; // gateway address
+    QLineEdit* Edit2 = nullptr; // postage
+    QLineEdit* Edit3 = nullptr; // packing
+    QLineEdit* Edit4 = nullptr; // company name
+    QLineEdit* Edit5 = nullptr; // company ID
+    QLineEdit* Edit6 = nullptr; // tax ID
+    QLabel* Label1 = nullptr;
+    QMenu* Soubor1 = nullptr;
+    QAction* Konec1 = nullptr;
+    QAction* ClearMeno1 = nullptr;
+
+private:
+    void BuildWidgets();
+    QLineEdit* AddField(QWidget* parent, const char* label, int x, int y, int labelWidth,
+                        int width, const char* text, const char* unit = nullptr);
+
+    IClock& FClock;
+    QtEventLoop FLoop;
+};
+
+// The window, as every handler reaches it; assigned before FormCreate runs.
+extern TForm1* Form1;
+
+// The description from which the window builds its non-visual components.
+extern const char* const kForm1Description;
+
+} // namespace velkor
