@@ -64,6 +64,8 @@ public:
     int ReportLevel() const { return FReportLevel; }
     void SetReportLevel(int level) { FReportLevel = level; }
 
+    // A failed receive (a socket error, or a datagram longer than kBufferSize) arrives with a
+    // negative NumberBytes; FromIP is "0.0.0.0" when the failure names no sender.
     TOnReceive OnDataReceived;
     TNotifyEvent OnDataSend;
     TOnStatus OnStatus;
