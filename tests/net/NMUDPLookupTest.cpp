@@ -105,6 +105,20 @@ TEST(NMUDPLookup, DottedHostStartsNoLookupAndProcessesNoEvents) {
     EXPECT_EQ(got->Data, "named");
 }
 
+TEST(NMUDPLookup, NameOfTheLongestAllowedLengthIsLookedUpWhole) {
+    PollEventLoop loop;
+    UdpPeer peer;
+    TNMUDP endpoint(nullptr, loop);
+    auto script = Answering({kLoopback});
+    endpoint.SetResolver(Script::Resolver(script));
+    const std::string name(TNMUDP::kMaxHostName, 'n');
+    endpoint.SetRemoteHost(name);
+    endpoint.SetRemotePort(peer.Port());
+    EXPECT_EQ(SendFault(endpoint, "long name"), "");
+    EXPECT_EQ(script->Names, std::vector<std::string>{name});
+    ASSERT_TRUE(peer.Receive());
+}
+
 TEST(NMUDPLookup, LocalhostResolvesThroughTheSystem) {
     PollEventLoop loop;
     UdpPeer peer;
