@@ -13,7 +13,9 @@ public:
     virtual ~IEventLoop() = default;
 
     // `onReadable` runs on the loop's thread each time the descriptor is readable, until
-    // Unwatch. Returns an id for Unwatch.
+    // Unwatch. Returns an id for Unwatch. A pending socket error (POLLERR) counts as readable:
+    // only the handler's read consumes it. The handler may find nothing to read and must
+    // not block.
     virtual TWatchId WatchReadable(int fd, std::function<void()> onReadable) = 0;
     virtual void Unwatch(TWatchId id) = 0;
 

@@ -23,15 +23,27 @@ public:
     using Exception::Exception;
 };
 
+// The outcome of one host-name lookup. Address is the IPv4 address in network byte order.
+struct THostLookupResult {
+    bool Succeeded = false;
+    std::uint32_t Address = 0;
+};
+
+// Looks a host name up; runs on a worker thread, so it must not touch the endpoint or the
+// loop. Replaceable so that a failing or slow lookup can be had without a name service.
+using THostResolver = std::function<THostLookupResult(const std::string& hostName)>;
+
 class TNMUDP : public TComponent {
 public:
-    using TOnReceive = std::function<void(TComponent* sender, int numberBytes, const std::string& fromIP)>;
+    using TOnReceive =
+        std::function<void(TComponent* sender, int numberBytes, const std::string& fromIP)>;
     using TNotifyEvent = std::function<void(TComponent* sender)>;
     using TOnStatus = std::function<void(TComponent* sender, const std::string& status)>;
     using THandlerEvent = std::function<void(bool& handled)>;
     using TStreamInvalid = std::function<void(bool& handled, TStream* stream)>;
     using TBuffInvalid = std::function<void(bool& handled, char*& buff, int& length)>;
-    using TOnSocketError = std::function<void(TComponent* sender, int errorNo, const std::string& message)>;
+    using TOnSocketError =
+        std::function<void(TComponent* sender, int errorNo, const std::string& message)>;
 
     static constexpr std::size_t kBufferSize = 2048;
     static constexpr std::size_t kMaxHostName = 127;
@@ -45,11 +57,15 @@ public:
     int RemotePort() const { return FRemotePort; }
     void SetRemotePort(int port) { FRemotePort = port; }
     int LocalPort() const { return FLocalPort; }
-    // Rebuilds the socket and binds it to the port; a failing bind is not reported.
+    // Rebuilds the socket and binds it to the port; a failing bind is not reported, and a
+    // port outside 0..65535 is not bound at all. A socket that cannot be made raises
+    // UDPSockError and leaves the endpoint without one (and LocalPort unchanged).
     void SetLocalPort(int port);
     int ReportLevel() const { return FReportLevel; }
     void SetReportLevel(int level) { FReportLevel = level; }
 
+    // A failed receive (a socket error, or a datagram longer than kBufferSize) arrives with a
+    // negative NumberBytes; FromIP is "0.0.0.0" when the failure names no sender.
     TOnReceive OnDataReceived;
     TNotifyEvent OnDataSend;
     TOnStatus OnStatus;
@@ -58,11 +74,37 @@ public:
     TBuffInvalid OnBufferInvalid;
     TOnSocketError OnSocketError;
 
+    // Writes the last datagram at the stream's position (nothing after a failed receive) and
+    // rewinds the stream.
     void ReadIntoStream(TStream* stream);
+    // Sends the whole stream as one datagram. Faults: "Invalid stream" (Exception), and as
+    // UDPSockError "Stream too large for one datagram", "Invalid Remote Port", "Host name too
+    // long", "Host Lookup Canceled", "Null Remote Address"; all before anything is sent.
     void SendFromStream(TStream* stream);
 
     const std::string& LastStatus() const { return FStatus; }
     int LastErrorNo() const { return FLastError; }
+    // The length of the last receive: the byte count, or negative when it failed.
+    int LastLength() const;
+
+    // The socket descriptor (-1 when there is none) and the port it is bound to (0 if none).
+    int SocketHandle() const;
+    int BoundPort() const;
+
+    // The lookup used for names that are not dotted addresses; an empty one restores
+    // SystemResolve (getaddrinfo for AF_INET).
+    void SetResolver(THostResolver resolver);
+    static THostLookupResult SystemResolve(const std::string& hostName);
+    // Ends a send that is waiting for its lookup with "Host Lookup Canceled". Destroying the
+    // endpoint during the wait does the same.
+    void CancelLookup();
+
+    // Reads errno as the last socket error. An error that has every bit of `mask` is ignored
+    // (the message comes back empty); any other is told to OnSocketError and raised as
+    // UDPSockError with the message.
+    void CheckSocketError(int mask, std::string& message);
+    // An empty message for a non-zero error becomes "Unknown Error No. <number>".
+    void LookUpErrorText(int number, std::string& message);
 
     // Binds LocalPort and arms the read notification.
     void Loaded() override;
@@ -71,6 +113,12 @@ public:
 
 private:
     struct Impl;
+    void ReportStatus(int level, const std::string& text);
+    int CreateSocket();
+    void CloseSocket();
+    void Receive();
+    std::uint32_t ResolveRemoteHost();
+
     std::unique_ptr<Impl> FImpl;
     IEventLoop& FLoop;
     std::string FRemoteHost;
