@@ -88,6 +88,9 @@ TEST(KeyGen, PrimalityTest) {
         {{0xFFFFFFC5U, 0xFFFFFFFFU}, true},
         {{0xFFFFFFFFU, 0x1FFFFFFFU}, true},
         {{3215031751U}, false},
+        // Products of two primes above the trial-division bound reach Miller-Rabin.
+        {{0x00000055U, 0xFFFFFFEAU}, false},
+        {{0x00000127U, 0xFFFFFFC5U, 0xFFFFFFFAU}, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(IsProbablePrime(c.number.data(), static_cast<int>(c.number.size()), 20), c.prime)
