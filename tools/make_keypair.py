@@ -1,17 +1,20 @@
 #!/usr/bin/env python3
-"""Makes one 512-bit RSA key pair and prints its public and private key texts.
+"""Makes one RSA key pair (512 bits unless --bits says otherwise) and prints its public and
+private key texts, then, for each --encipher HEX given, the cipher text of those bytes.
 
 The texts are in the form the RSA component reads: two radix-64 fields joined by a colon,
 public = exponent (4 bytes) : modulus (64 bytes), private = modulus : private exponent (64 bytes),
 each field's bytes taken four at a time as big-endian limbs, least significant limb first.
+Cipher texts pad the data with p bytes of value p to whole blocks of N - 1 bytes, read each
+block as a little-endian number, and write each result as N little-endian bytes.
 Standard library only; randomness from the `secrets` module.
 """
 
+import argparse
 import secrets
 import sys
 
 ALPHABET = "+-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
-MODULUS_BYTES = 64
 PUBLIC_EXPONENT = 65537
 ROUNDS = 40
 
@@ -69,26 +72,44 @@ def radix64(data):
     return "".join(text)
 
 
+def encipher(data, e, n, size):
+    block = size - 1
+    pad = block - len(data) % block
+    data = data + bytes([pad]) * pad
+    out = bytearray()
+    for i in range(0, len(data), block):
+        m = int.from_bytes(data[i : i + block], "little")
+        out += pow(m, e, n).to_bytes(size, "little")
+    return radix64(bytes(out))
+
+
 def main():
-    half = MODULUS_BYTES * 4
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--bits", type=int, choices=(512, 1024, 2048), default=512)
+    parser.add_argument("--encipher", action="append", default=[], metavar="HEX")
+    args = parser.parse_args()
+    size = args.bits // 8
+    half = size * 4
     while True:
         p, q = random_prime(half), random_prime(half)
         if p != q:
             break
     n = p * q
-    assert n.bit_length() == 8 * MODULUS_BYTES and n >= 1 << 504
+    assert n.bit_length() == 8 * size and n >= 1 << (8 * (size - 1))
     phi = (p - 1) * (q - 1)
     d = pow(PUBLIC_EXPONENT, -1, phi)
     assert PUBLIC_EXPONENT * d % phi == 1
     for m in (0, 1, 2**503 + 12345, n - 1):
         assert pow(pow(m, PUBLIC_EXPONENT, n), d, n) == m
 
-    modulus = radix64(key_field(n, MODULUS_BYTES))
+    modulus = radix64(key_field(n, size))
     public = radix64(key_field(PUBLIC_EXPONENT, 4)) + ":" + modulus
-    private = modulus + ":" + radix64(key_field(d, MODULUS_BYTES))
-    assert len(public) == 93 and len(private) == 173
+    private = modulus + ":" + radix64(key_field(d, size))
+    assert len(public) == 6 + 1 + len(modulus) and len(private) == 2 * len(modulus) + 1
     print(public)
     print(private)
+    for text in args.encipher:
+        print(encipher(bytes.fromhex(text), PUBLIC_EXPONENT, n, size))
     return 0
 
 

@@ -2,6 +2,7 @@
 // with its Status and event, and the states that the shared modulus leaves.
 #include "rsa/RSA.h"
 
+#include "LargeKeyVectors.h"
 #include "TestVectors.h"
 #include "base/Exception.h"
 #include "rsa/Radix64.h"
@@ -99,6 +100,18 @@ TEST(RSAVectors, EncipherAndDecipherReproduceTheFile) {
         const Bytes in = Unhex(r["In"]);
         EXPECT_EQ(rsa.PublicEncipher(in), r["Out"]) << "line " << r.Line;
         EXPECT_EQ(rsa.PrivateDecipher(r["Out"]), in) << "line " << r.Line;
+    }
+}
+
+TEST(RSAVectors, LargerKeysMatchAnIndependentComputation) {
+    for (const auto& v : test::kLargeKeyVectors) {
+        TRSA rsa;
+        rsa.SetKeyBits(v.Bits);
+        rsa.SetPublicKey(v.PublicKey);
+        rsa.SetPrivateKey(v.PrivateKey);
+        const Bytes in = Unhex(v.In);
+        EXPECT_EQ(rsa.PublicEncipher(in), v.Out) << static_cast<int>(v.Bits) << " " << v.In;
+        EXPECT_EQ(rsa.PrivateDecipher(v.Out), in) << static_cast<int>(v.Bits) << " " << v.In;
     }
 }
 
