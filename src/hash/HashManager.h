@@ -12,7 +12,8 @@
 
 namespace velkor {
 
-using TProgressEvent = std::function<void(TComponent* sender, std::int64_t current, std::int64_t maximal)>;
+using TProgressEvent =
+    std::function<void(TComponent* sender, std::int64_t current, std::int64_t maximal)>;
 
 class THashManager : public TComponent {
 public:
