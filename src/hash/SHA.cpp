@@ -39,41 +39,45 @@ void THash_SHA1::Start() {
 void THash_SHA::CompressBlock(const std::uint8_t* block) {
     std::uint32_t w[80];
     for (int t = 0; t < 16; ++t) w[t] = LoadBE32(block + 4 * t);
+    // SHA-1's one change to SHA-0: each schedule word is rotated left by one bit. Three
+    // words at a time, each from words at least three back, in plain scalar code: compilers
+    // otherwise turn the recurrence into narrow vector code that stalls on its own stores.
     const int rotation = FRotateSchedule ? 1 : 0;
-    for (int t = 16; t < 80; ++t) w[t] = Rol(w[t - 3] ^ w[t - 8] ^ w[t - 14] ^ w[t - 16], rotation);
+    for (int t = 16; t < 79; t += 3) {
+        const std::uint32_t x0 = w[t - 3] ^ w[t - 8] ^ w[t - 14] ^ w[t - 16];
+        const std::uint32_t x1 = w[t - 2] ^ w[t - 7] ^ w[t - 13] ^ w[t - 15];
+        const std::uint32_t x2 = w[t - 1] ^ w[t - 6] ^ w[t - 12] ^ w[t - 14];
+        w[t] = Rol(x0, rotation);
+        w[t + 1] = Rol(x1, rotation);
+        w[t + 2] = Rol(x2, rotation);
+    }
+    w[79] = Rol(w[76] ^ w[71] ^ w[65] ^ w[63], rotation);
 
     std::uint32_t a = Word(0), b = Word(1), c = Word(2), d = Word(3), e = Word(4);
-    // Five steps per pass with the registers renamed instead of moved.
-#define STEP(f, k, a, b, c, d, e, t)                                                               \
-    e += Rol(a, 5) + (f) + k + w[t];                                                               \
-    b = Rol(b, 30)
+    // Five steps per line with the registers renamed instead of moved.
+    // clang-format off
+#define STEP(f, k, a, b, c, d, e, t) e += Rol(a, 5) + (f) + k + w[t]; b = Rol(b, 30)
 #define FIVE(f, k, t)                                                                              \
-    STEP(f(b, c, d), k, a, b, c, d, e, t);                                                         \
-    STEP(f(a, b, c), k, e, a, b, c, d, t + 1);                                                     \
-    STEP(f(e, a, b), k, d, e, a, b, c, t + 2);                                                     \
-    STEP(f(d, e, a), k, c, d, e, a, b, t + 3);                                                     \
+    STEP(f(b, c, d), k, a, b, c, d, e, t);     STEP(f(a, b, c), k, e, a, b, c, d, t + 1);          \
+    STEP(f(e, a, b), k, d, e, a, b, c, t + 2); STEP(f(d, e, a), k, c, d, e, a, b, t + 3);          \
     STEP(f(c, d, e), k, b, c, d, e, a, t + 4)
-    auto choose = [](std::uint32_t x, std::uint32_t y, std::uint32_t z) {
-        return z ^ (x & (y ^ z));
-    };
-    auto parity = [](std::uint32_t x, std::uint32_t y, std::uint32_t z) { return x ^ y ^ z; };
-    auto majority = [](std::uint32_t x, std::uint32_t y, std::uint32_t z) {
-        return (x & y) | (z & (x | y));
-    };
-    for (int t = 0; t < 20; t += 5) {
-        FIVE(choose, 0x5A827999U, t);
-    }
-    for (int t = 20; t < 40; t += 5) {
-        FIVE(parity, 0x6ED9EBA1U, t);
-    }
-    for (int t = 40; t < 60; t += 5) {
-        FIVE(majority, 0x8F1BBCDCU, t);
-    }
-    for (int t = 60; t < 80; t += 5) {
-        FIVE(parity, 0xCA62C1D6U, t);
-    }
+#define CH(x, y, z) ((z) ^ ((x) & ((y) ^ (z))))
+#define PARITY(x, y, z) ((x) ^ (y) ^ (z))
+#define MAJ(x, y, z) (((x) & (y)) | ((z) & ((x) | (y))))
+    FIVE(CH, 0x5A827999U, 0);      FIVE(CH, 0x5A827999U, 5);
+    FIVE(CH, 0x5A827999U, 10);     FIVE(CH, 0x5A827999U, 15);
+    FIVE(PARITY, 0x6ED9EBA1U, 20); FIVE(PARITY, 0x6ED9EBA1U, 25);
+    FIVE(PARITY, 0x6ED9EBA1U, 30); FIVE(PARITY, 0x6ED9EBA1U, 35);
+    FIVE(MAJ, 0x8F1BBCDCU, 40);    FIVE(MAJ, 0x8F1BBCDCU, 45);
+    FIVE(MAJ, 0x8F1BBCDCU, 50);    FIVE(MAJ, 0x8F1BBCDCU, 55);
+    FIVE(PARITY, 0xCA62C1D6U, 60); FIVE(PARITY, 0xCA62C1D6U, 65);
+    FIVE(PARITY, 0xCA62C1D6U, 70); FIVE(PARITY, 0xCA62C1D6U, 75);
+#undef MAJ
+#undef PARITY
+#undef CH
 #undef FIVE
 #undef STEP
+    // clang-format on
 
     SetWord(0, Word(0) + a);
     SetWord(1, Word(1) + b);

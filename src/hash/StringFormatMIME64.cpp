@@ -78,26 +78,31 @@ Bytes TStringFormat_MIME64::TextToBytes(const char* text, int length) const {
     pads += groups * 4 - significant;
     const std::size_t size = groups * 3 > pads ? groups * 3 - pads : 0;
 
-    Bytes out(size, '\0');
+    // Every group is written whole; the cut to `size` comes at the end.
+    Bytes out(groups * 3, '\0');
     std::size_t o = 0;
     std::uint32_t group = 0;
     int count = 0;
-    auto flush = [&] {
-        for (int shift = 16; shift >= 0 && o < size; shift -= 8)
-            out[o++] = static_cast<char>((group >> shift) & 0xFF);
-        group = 0;
-        count = 0;
-    };
-    for (int i = 0; i < length && o < size; ++i) {
-        int v = kValues[in[i]];
+    for (int i = 0; i < length; ++i) {
+        const int v = kValues[in[i]];
         if (v < 0) continue;
-        group = group << 6 | static_cast<std::uint32_t>(v == kPad ? 0 : v);
-        if (++count == 4) flush();
+        group = group << 6 | static_cast<std::uint32_t>(v & 63); // "=" counts as zero bits
+        if (++count == 4) {
+            out[o] = static_cast<char>(group >> 16);
+            out[o + 1] = static_cast<char>(group >> 8);
+            out[o + 2] = static_cast<char>(group);
+            o += 3;
+            group = 0;
+            count = 0;
+        }
     }
-    if (count != 0 && o < size) {
+    if (count != 0) {
         group <<= 6 * (4 - count);
-        flush();
+        out[o] = static_cast<char>(group >> 16);
+        out[o + 1] = static_cast<char>(group >> 8);
+        out[o + 2] = static_cast<char>(group);
     }
+    out.resize(size);
     return out;
 }
 
