@@ -279,6 +279,17 @@ TEST(HashHook, MacPassesTheDigestThroughItsOwnProtection) {
     EXPECT_EQ(Hex(DigestOf(THash_SHA1::Class(), "abc", mac, fmtCopy)), Hex(inverted));
 }
 
+TEST(HashHook, MacWipesItsPasswordWhenDestroyed) {
+    alignas(TMAC) unsigned char storage[sizeof(TMAC)];
+    auto* mac = new (storage) TMAC("pw-short");
+    const auto* at = reinterpret_cast<const unsigned char*>(mac->Password().data());
+    // A short password lives inside the object itself, so its bytes can be read afterwards.
+    ASSERT_TRUE(at >= storage && at + 8 <= storage + sizeof storage);
+    const std::size_t offset = static_cast<std::size_t>(at - storage);
+    mac->~TMAC();
+    EXPECT_EQ(Hex(BytesOf(storage + offset, 8)), std::string(16, '0'));
+}
+
 // --- runs --------------------------------------------------------------------------------------
 
 TEST(HashRuns, MeasureOverAStreamGivesTheDigest) {

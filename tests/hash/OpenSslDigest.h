@@ -12,12 +12,16 @@
 namespace velkor::test {
 
 inline std::optional<std::string> OpenSslDigest(const char* name, const std::string& data) {
-    static bool providers = [] {
-        OSSL_PROVIDER_load(nullptr, "default");
-        OSSL_PROVIDER_load(nullptr, "legacy");
-        return true;
-    }();
-    (void)providers;
+    // Loaded once and unloaded at exit, so that leak checkers stay quiet.
+    struct Providers {
+        OSSL_PROVIDER* Default = OSSL_PROVIDER_load(nullptr, "default");
+        OSSL_PROVIDER* Legacy = OSSL_PROVIDER_load(nullptr, "legacy");
+        ~Providers() {
+            if (Legacy) OSSL_PROVIDER_unload(Legacy);
+            if (Default) OSSL_PROVIDER_unload(Default);
+        }
+    };
+    static Providers providers;
     EVP_MD* md = EVP_MD_fetch(nullptr, name, nullptr);
     if (md == nullptr) return std::nullopt;
     unsigned char out[EVP_MAX_MD_SIZE];
