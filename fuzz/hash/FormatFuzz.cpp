@@ -13,13 +13,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (TStringFormatClass c : FormatRegistry()) {
         try {
             FromFormat(text, length, c->FormatId());
-        } catch (const EStringFormat&) {
-        }
+        } catch (const EStringFormat&) {}
         // Without the Accepts check in front, the decoder itself must stay in bounds too.
         try {
             c->TextToBytes(text, length);
-        } catch (const EStringFormat&) {
-        }
+        } catch (const EStringFormat&) {}
         if (size == 0) continue;
         const std::string written = ToFormat(text, length, c->FormatId());
         if (FromFormat(written, c->FormatId()) != Bytes(text, size)) std::abort();
