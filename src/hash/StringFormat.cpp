@@ -2,6 +2,8 @@
 #include "hash/StringFormat.h"
 
 #include "base/Format.h"
+#include "hash/StringFormatMIME64.h"
+#include "hash/StringFormatUU.h"
 
 #include <cstring>
 
@@ -26,7 +28,10 @@ std::vector<TStringFormatClass>& Registry() {
         std::vector<TStringFormatClass> r;
         for (TStringFormatClass c : {TStringFormat::Class(),
                                      static_cast<TStringFormatClass>(TStringFormat_HEX::Class()),
-                                     static_cast<TStringFormatClass>(TStringFormat_HEXL::Class())})
+                                     static_cast<TStringFormatClass>(TStringFormat_HEXL::Class()),
+                                     static_cast<TStringFormatClass>(TStringFormat_MIME64::Class()),
+                                     static_cast<TStringFormatClass>(TStringFormat_UU::Class()),
+                                     static_cast<TStringFormatClass>(TStringFormat_XX::Class())})
             r.push_back(c);
         return r;
     }();
