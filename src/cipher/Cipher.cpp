@@ -172,7 +172,9 @@ void TCipher::InitKey(BytesView keyString, const void* iv) {
     auto digestSize = FKeyHash->DigestSize();
     int n = static_cast<int>(std::min<std::size_t>(digestSize, static_cast<std::size_t>(FKeySize)));
     Init(FKeyHash->DigestData(), n, iv);
-    // The digest is the key: it is not left readable in the hash object.
+    CheckInitialized();
+    // The digest is the key: it is not left readable in the hash object. A digest that is not
+    // whole blocks goes through cmECB too, with the tail rule at its end.
     Process(FKeyHash->DigestData(), FKeyHash->DigestData(), digestSize, true, true);
     ResetChain();
     SetFlagBit(kFlagKeyed, true);

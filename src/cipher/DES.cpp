@@ -1,4 +1,5 @@
-// The DES family's key layouts, schedules and block shapes over the single-block engine.
+// The DES family's key layouts, schedules and block shapes over the single-block engine: each
+// class lays its keys out as consecutive schedules in KeySchedule and runs passes over them.
 #include "cipher/DES.h"
 
 #include "base/Wipe.h"

@@ -1,4 +1,5 @@
-// Blowfish, the default cipher class: the designer's published test data and its key sizes.
+// Blowfish, the default cipher class: the designer's published test data (blocks, and keys of
+// 1 to 24 bytes on one block) both ways, and its sizes and key limit.
 #include "cipher/Blowfish.h"
 
 #include "TestVectors.h"
