@@ -5,6 +5,7 @@
 #include "hash/StringFormatMIME64.h"
 #include "hash/StringFormatUU.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace velkor {
@@ -182,6 +183,11 @@ void AddFormatClasses(const std::vector<TStringFormatClass>& classes) {
             }
         if (!replaced) registry.push_back(c);
     }
+}
+
+void RemoveFormatClass(TStringFormatClass formatClass) {
+    auto& registry = Registry();
+    registry.erase(std::remove(registry.begin(), registry.end(), formatClass), registry.end());
 }
 
 void ListFormats(std::vector<std::pair<std::string, TStringFormatClass>>* list) {
