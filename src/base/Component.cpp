@@ -34,13 +34,17 @@ TComponent::~TComponent() {
         auto& back = c->FFreeNotifies;
         back.erase(std::remove(back.begin(), back.end(), this), back.end());
     }
+    DestroyComponents();
+    if (FOwner) FOwner->RemoveComponent(this);
+}
+
+void TComponent::DestroyComponents() {
     while (!FComponents.empty()) {
         TComponent* child = FComponents.back();
         FComponents.pop_back();
         child->FOwner = nullptr;
         delete child;
     }
-    if (FOwner) FOwner->RemoveComponent(this);
 }
 
 TComponent* TComponent::FindComponent(std::string_view name) const {

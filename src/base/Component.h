@@ -51,6 +51,8 @@ public:
         return FComponents.at(static_cast<std::size_t>(index));
     }
     TComponent* FindComponent(std::string_view name) const;
+    // Destroys every owned component now, last created first (the destructor does the same).
+    void DestroyComponents();
 
     // Asks that `component` be told (Notification with opRemove) when this one is destroyed.
     void FreeNotification(TComponent* component);

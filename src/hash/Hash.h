@@ -5,6 +5,7 @@
 #pragma once
 
 #include "base/Bytes.h"
+#include "base/Clock.h"
 #include "hash/Protection.h"
 
 #include <cstddef>
@@ -27,8 +28,10 @@ public:
     virtual std::string ClassName() const = 0;
     virtual const THashClassRef* ClassParent() const = 0;
     virtual std::size_t DigestSize() const = 0;
+    // The class's own digest of SelfTestInput (DigestSize bytes).
     virtual const std::uint8_t* SelfTestVector() const = 0;
     virtual THashRef Create(TProtectionRef protection = nullptr) const = 0;
+    // True for the class itself and every class derived from `ancestor`.
     bool InheritsFrom(const THashClassRef* ancestor) const;
 };
 using THashClass = const THashClassRef*;
@@ -70,8 +73,9 @@ public:                                                                         
 class THash : public TProtection {
 public:
     explicit THash(TProtectionRef protection = nullptr) : TProtection(std::move(protection)) {}
-    // The digest is overwritten with zeros before the object goes.
-    ~THash() override;
+    // Each class with state of its own wipes it in its destructor, digest included: by the
+    // time this one runs, the derived parts are gone.
+    ~THash() override = default;
 
     static constexpr std::size_t kDigestSize = 0;
     static const std::uint8_t* SelfTestVectorData() { return SelfTestInput; }
@@ -81,24 +85,41 @@ public:
     std::size_t DigestSize() const { return ClassType()->DigestSize(); }
     const std::uint8_t* SelfTestVector() const { return ClassType()->SelfTestVector(); }
 
+    // The base class hashes nothing: Start and Finish only run the protection hook.
     virtual void Start();
     virtual void Feed(const void* buffer, std::size_t length);
     virtual void Finish();
     // DigestSize bytes, writable: the ciphers' key derivation overwrites them in place.
     virtual std::uint8_t* DigestData();
 
+    // Runs: Start at the start (then, for Erase, a clock-seeded overwrite of the digest);
+    // Finish at the end of a Measure run, Start at the end of any other.
     void StartRun(TProcessAction action) override;
     void FinishRun(TProcessAction action) override;
+    // Measure feeds the chunk. Obscure and Erase replace each DigestSize piece by the digest
+    // after feeding it; Encipher and Decipher XOR each piece with the digest after feeding
+    // the digest back in (a keystream). The chained protection acts first, for Decipher last.
     void ProcessChunk(void* buffer, std::size_t length, TProcessAction action) override;
+
+    // The clock that seeds the Erase overwrite; the system clock unless a test hands another.
+    void SetClock(IClock& clock) { FClock = &clock; }
 
 protected:
     // The last step of every Start and Finish: keys a chained MAC, or obscures the digest
     // through another chained protection at Finish.
     void ProtectionHook(bool finishing);
+
+private:
+    IClock* FClock = &SystemClock();
 };
 
+// The Erase generator shared by hashes and ciphers: each byte is folded into the seed's low
+// byte, the seed steps as seed * 134775813 + 1 (mod 2^32), and the byte becomes the seed's
+// top 8 bits.
+void OverwriteFromSeed(std::uint8_t* data, std::size_t length, std::uint32_t seed);
+
 // Creates an object of the class with the protection chained, hashes `data` and returns the
-// digest in the string format (format 1: the raw digest bytes).
+// digest in the string format (format 1: the raw digest bytes). A null class gives "".
 std::string DigestOf(THashClass hashClass, BytesView data, TProtectionRef protection,
                      std::int32_t formatId);
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <vector>
 
 namespace velkor {
@@ -24,6 +25,13 @@ bool SameFileName(const std::string& a, const std::string& b) {
                return std::tolower(static_cast<unsigned char>(x)) ==
                       std::tolower(static_cast<unsigned char>(y));
            });
+}
+
+// Another name of the same file ("./a" for "a", a link): creating the destination would
+// empty the source before it is read, so such a pair is processed in place as well.
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error) && !error;
 }
 
 bool IsBlank(const std::string& s) {
@@ -134,8 +142,8 @@ void TProtection::ProcessStream(TStream* source, TStream* dest, std::int64_t siz
 
 void TProtection::ProcessFile(const std::string& source, const std::string& dest,
                               TProcessAction action) {
-    bool separate =
-        !SameFileName(source, dest) && (!IsBlank(dest) || action == TProcessAction::Measure);
+    bool separate = !SameFileName(source, dest) && !SameFile(source, dest) &&
+                    (!IsBlank(dest) || action == TProcessAction::Measure);
     std::unique_ptr<TFileStream> in, out;
     if (separate) {
         in = std::make_unique<TFileStream>(source, TFileMode::fmOpenRead);

@@ -52,11 +52,31 @@ public:
 class TProtection;
 using TProtectionRef = std::shared_ptr<TProtection>;
 
-// The process-wide progress callback: the object that runs, bytes done, total.
+// The process-wide progress callback: the object that runs, bytes done, total. ProcessStream
+// (and so ProcessFile and ProcessText) calls it with (0, total) before the first chunk, with
+// the running count after every chunk and with (0, 0) when the run ends, also after a fault.
+// Nothing is installed by default. Install one with SetProgressHook (an empty function
+// removes it), or for a limited time with a TProgressHookScope:
+//   TProgressHookScope progress([&](TProtection*, std::int64_t done, std::int64_t total) {...});
+// The hook is shared by every thread; install it before runs start, not during them.
 using TProgressHook =
     std::function<void(TProtection* sender, std::int64_t current, std::int64_t maximal)>;
 void SetProgressHook(TProgressHook hook);
 const TProgressHook& ProgressHook();
+
+// Installs a hook for its own lifetime and puts the previous one back afterwards.
+class TProgressHookScope {
+public:
+    explicit TProgressHookScope(TProgressHook hook) : FPrevious(ProgressHook()) {
+        SetProgressHook(std::move(hook));
+    }
+    ~TProgressHookScope() { SetProgressHook(std::move(FPrevious)); }
+    TProgressHookScope(const TProgressHookScope&) = delete;
+    TProgressHookScope& operator=(const TProgressHookScope&) = delete;
+
+private:
+    TProgressHook FPrevious;
+};
 
 class TProtection {
 public:

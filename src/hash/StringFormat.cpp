@@ -2,7 +2,10 @@
 #include "hash/StringFormat.h"
 
 #include "base/Format.h"
+#include "hash/StringFormatMIME64.h"
+#include "hash/StringFormatUU.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace velkor {
@@ -26,7 +29,10 @@ std::vector<TStringFormatClass>& Registry() {
         std::vector<TStringFormatClass> r;
         for (TStringFormatClass c :
              {TStringFormat::Class(), static_cast<TStringFormatClass>(TStringFormat_HEX::Class()),
-              static_cast<TStringFormatClass>(TStringFormat_HEXL::Class())})
+              static_cast<TStringFormatClass>(TStringFormat_HEXL::Class()),
+              static_cast<TStringFormatClass>(TStringFormat_MIME64::Class()),
+              static_cast<TStringFormatClass>(TStringFormat_UU::Class()),
+              static_cast<TStringFormatClass>(TStringFormat_XX::Class())})
             r.push_back(c);
         return r;
     }();
@@ -92,9 +98,12 @@ Bytes TStringFormat_HEX::BytesToText(const char* data, int length) const {
 bool TStringFormat_HEX::Accepts(const char* data, int length, bool decoding) const {
     if (!decoding) return true;
     length = EffectiveLength(data, length);
-    std::string_view alphabet = Alphabet();
+    // One table lookup per character: the subclasses' alphabets (MIME Base 64 has 85
+    // characters) make a search per character slow on long cipher texts.
+    bool allowed[256] = {};
+    for (char c : Alphabet()) allowed[static_cast<unsigned char>(c)] = true;
     for (int i = 0; i < length; ++i)
-        if (alphabet.find(data[i]) == std::string_view::npos) return false;
+        if (!allowed[static_cast<unsigned char>(data[i])]) return false;
     return true;
 }
 
@@ -174,6 +183,11 @@ void AddFormatClasses(const std::vector<TStringFormatClass>& classes) {
             }
         if (!replaced) registry.push_back(c);
     }
+}
+
+void RemoveFormatClass(TStringFormatClass formatClass) {
+    auto& registry = Registry();
+    registry.erase(std::remove(registry.begin(), registry.end(), formatClass), registry.end());
 }
 
 void ListFormats(std::vector<std::pair<std::string, TStringFormatClass>>* list) {

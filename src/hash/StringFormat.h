@@ -82,6 +82,8 @@ TStringFormatClass FindFormatClass(std::int32_t formatId);
 // Null entries and classes answering id -1 are skipped; a class whose id is registered takes
 // the old class's place, others are appended.
 void AddFormatClasses(const std::vector<TStringFormatClass>& classes);
+// Removes a class from the registry, as unloading the module that holds it does.
+void RemoveFormatClass(TStringFormatClass formatClass);
 // Appends (display name, class) for every registered class, in registry order; null is ignored.
 void ListFormats(std::vector<std::pair<std::string, TStringFormatClass>>* list);
 // The registry itself, filled with the built-in formats on first use.

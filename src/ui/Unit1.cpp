@@ -17,8 +17,10 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace velkor {
@@ -39,7 +41,9 @@ end
 
 namespace {
 
-QString Q(const char* utf8) { return QString::fromUtf8(utf8); }
+QString Q(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 QFont FontOf(std::initializer_list<const char*> families, int points) {
     QFont font;
@@ -50,7 +54,9 @@ QFont FontOf(std::initializer_list<const char*> families, int points) {
     return font;
 }
 
-std::string TwoDigits(int v) { return Format("%.2d", {v}); }
+std::string TwoDigits(int v) {
+    return Format("%.2d", {v});
+}
 
 } // namespace
 
@@ -61,7 +67,8 @@ TForm1::TForm1(IClock& clock) : QMainWindow(nullptr), TComponent(nullptr), FCloc
 
     NMUDP1 = new TNMUDP(this, FLoop);
     NMUDP1->SetName("NMUDP1");
-    NMUDP1->OnDataReceived = [this](TComponent* sender, int numberBytes, const std::string& fromIP) {
+    NMUDP1->OnDataReceived = [this](TComponent* sender, int numberBytes,
+                                    const std::string& fromIP) {
         NMUDP1DataReceived(sender, numberBytes, fromIP);
     };
     HashManager1 = new THashManager(this);
@@ -72,6 +79,8 @@ TForm1::TForm1(IClock& clock) : QMainWindow(nullptr), TComponent(nullptr), FCloc
 }
 
 TForm1::~TForm1() {
+    // The components use the window's event loop, which goes before the component base does.
+    DestroyComponents();
     if (Form1 == this) Form1 = nullptr;
 }
 
@@ -119,7 +128,8 @@ void TForm1::BuildWidgets() {
     Memo1->setFont(FontOf({"Courier New", "Liberation Mono", "Courier", "Monospace"}, 8));
     actions->addWidget(Memo1);
 
-    if (QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
+    if (QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 QLineEdit* TForm1::AddField(QWidget* parent, const char* label, int x, int y, int labelWidth,
@@ -141,7 +151,15 @@ Bytes TForm1::FieldText(const QLineEdit* field) {
 
 void TForm1::AppendLine(const Bytes& line) {
     std::string utf8 = Cp1250ToUtf8(line);
-    Memo1->appendPlainText(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+    // A text document always holds one block, so the first line goes into it and every later
+    // line into a new block; an empty first line then still counts as a line.
+    QTextCursor cursor(Memo1->document());
+    cursor.movePosition(QTextCursor::End);
+    if (FLineCount > 0) cursor.insertBlock();
+    cursor.insertText(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
+    FLineCount += 1 + std::count(line.begin(), line.end(), '\n');
+    Memo1->moveCursor(QTextCursor::End);
+    Memo1->ensureCursorVisible();
     utf8 += '\n';
     std::fwrite(utf8.data(), 1, utf8.size(), stdout);
     std::fflush(stdout);
@@ -150,8 +168,8 @@ void TForm1::AppendLine(const Bytes& line) {
 void TForm1::LogStamp() {
     AppendLine("");
     TDateTimeParts date = FClock.Now();
-    std::string text = TwoDigits(date.Day) + "." + TwoDigits(date.Month) + "." +
-                       Format("%.4d", {date.Year}) + " ";
+    std::string text =
+        TwoDigits(date.Day) + "." + TwoDigits(date.Month) + "." + Format("%.4d", {date.Year}) + " ";
     TDateTimeParts time = FClock.Now();
     text += TwoDigits(time.Hour) + ":" + TwoDigits(time.Minute) + ":" + TwoDigits(time.Second);
     AppendLine(text);
@@ -198,8 +216,13 @@ void TForm1::NMUDP1DataReceived(TComponent*, int numberBytes, const std::string&
     }
 }
 
-void TForm1::ClearMeno1Click() { Memo1->clear(); }
+void TForm1::ClearMeno1Click() {
+    Memo1->clear();
+    FLineCount = 0;
+}
 
-void TForm1::Konec1Click() { close(); }
+void TForm1::Konec1Click() {
+    close();
+}
 
 } // namespace velkor

@@ -67,11 +67,12 @@ public:
 
 private:
     void BuildWidgets();
-    QLineEdit* AddField(QWidget* parent, const char* label, int x, int y, int labelWidth,
-                        int width, const char* text, const char* unit = nullptr);
+    QLineEdit* AddField(QWidget* parent, const char* label, int x, int y, int labelWidth, int width,
+                        const char* text, const char* unit = nullptr);
 
     IClock& FClock;
     QtEventLoop FLoop;
+    long long FLineCount = 0; // lines in Memo1
 };
 
 // The window, as every handler reaches it; assigned before FormCreate runs.

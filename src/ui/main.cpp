@@ -23,7 +23,8 @@ extern "C" void OnSignal(int) {
 int main(int argc, char** argv) {
     // A server or a CI machine has no display; the window then lives on the offscreen platform
     // and the log still reaches standard output.
-    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
+    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
+        !std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
     QApplication app(argc, argv);

@@ -168,7 +168,9 @@ TEST(FormatClasses, RegisteringReplacesInPlaceAppendsAndSkips) {
     EXPECT_EQ(ToFormat("x", fmtHEXL), "probe");
     EXPECT_EQ(FindFormatClass(31337)->DisplayName(), "Probe"); // its trimmed class name
     AddFormatClasses({TStringFormat_HEXL::Class()});           // put the real class back
+    RemoveFormatClass(&fresh);
     EXPECT_EQ(ToFormat("\x1f", fmtHEXL), "1f");
+    EXPECT_EQ(FormatRegistry(), before);
 }
 
 } // namespace

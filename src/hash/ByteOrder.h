@@ -1,0 +1,36 @@
+// Word access for the hash compression functions: 32-bit loads and stores in a fixed byte
+// order from unaligned byte areas, rotation and byte swap. Written portably; compilers turn
+// each of them into a single load, store, rotate or bswap instruction.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+
+namespace velkor::hashing {
+
+inline std::uint32_t Rol(std::uint32_t x, int n) {
+    return std::rotl(x, n);
+}
+
+inline std::uint32_t ByteSwap32(std::uint32_t x) {
+    return (x << 24) | ((x & 0xFF00U) << 8) | ((x >> 8) & 0xFF00U) | (x >> 24);
+}
+
+inline std::uint32_t LoadLE32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+inline std::uint32_t LoadBE32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
+           static_cast<std::uint32_t>(p[2]) << 8 | static_cast<std::uint32_t>(p[3]);
+}
+
+inline void StoreLE32(std::uint8_t* p, std::uint32_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+    p[2] = static_cast<std::uint8_t>(v >> 16);
+    p[3] = static_cast<std::uint8_t>(v >> 24);
+}
+
+} // namespace velkor::hashing

@@ -1,0 +1,9 @@
+// Every hash class of the library, for code that names them directly.
+#pragma once
+
+#include "hash/Hash.h"
+#include "hash/MAC.h"
+#include "hash/MD4Family.h"
+#include "hash/MD5.h"
+#include "hash/RipeMD.h"
+#include "hash/SHA.h"

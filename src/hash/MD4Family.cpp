@@ -1,0 +1,85 @@
+// The family's Start, Feed and Finish: buffering, padding and the bit count, shared by every
+// class derived from THash_MD4.
+#include "hash/MD4Family.h"
+
+#include "base/Wipe.h"
+#include "hash/ByteOrder.h"
+
+#include <cstring>
+
+namespace velkor {
+
+using hashing::LoadLE32;
+using hashing::StoreLE32;
+
+THash_MD4::~THash_MD4() {
+    SecureWipe(FState, sizeof FState);
+    SecureWipe(FBuffer, sizeof FBuffer);
+    SecureWipe(&FCount, sizeof FCount);
+}
+
+std::uint32_t THash_MD4::Word(int index) const {
+    return LoadLE32(FState + 4 * index);
+}
+
+void THash_MD4::SetWord(int index, std::uint32_t value) {
+    StoreLE32(FState + 4 * index, value);
+}
+
+void THash_MD4::ResetState() {
+    static constexpr std::uint32_t kStart[10] = {0x67452301, 0xEFCDAB89, 0x98BADCFE, 0x10325476,
+                                                 0xC3D2E1F0, 0x76543210, 0xFEDCBA98, 0x89ABCDEF,
+                                                 0x01234567, 0x3C2D1E0F};
+    for (int i = 0; i < 10; ++i) SetWord(i, kStart[i]);
+}
+
+void THash_MD4::Start() {
+    std::memset(FBuffer, 0, sizeof FBuffer);
+    ResetState();
+    FCount = 0;
+    ProtectionHook(false);
+}
+
+void THash_MD4::Feed(const void* buffer, std::size_t length) {
+    if (buffer == nullptr || length == 0) return;
+    auto* in = static_cast<const std::uint8_t*>(buffer);
+    std::size_t held = static_cast<std::size_t>(FCount % kBlockSize);
+    FCount += length;
+    if (held != 0) {
+        std::size_t room = kBlockSize - held;
+        if (length < room) {
+            std::memcpy(FBuffer + held, in, length);
+            return;
+        }
+        std::memcpy(FBuffer + held, in, room);
+        CompressBlock(FBuffer);
+        in += room;
+        length -= room;
+    }
+    for (; length >= kBlockSize; in += kBlockSize, length -= kBlockSize) CompressBlock(in);
+    if (length != 0) std::memcpy(FBuffer, in, length);
+}
+
+void THash_MD4::PadAndCompress(bool bigEndianLength) {
+    std::size_t at = static_cast<std::size_t>(FCount % kBlockSize);
+    FBuffer[at] = 0x80;
+    std::memset(FBuffer + at + 1, 0, kBlockSize - at - 1);
+    if (at >= 56) {
+        CompressBlock(FBuffer);
+        std::memset(FBuffer, 0, kBlockSize);
+    }
+    std::uint64_t bits = FCount * 8;
+    for (int i = 0; i < 8; ++i) {
+        int shift = bigEndianLength ? 8 * (7 - i) : 8 * i;
+        FBuffer[56 + i] = static_cast<std::uint8_t>(bits >> shift);
+    }
+    CompressBlock(FBuffer);
+    std::memset(FBuffer, 0, kBlockSize);
+}
+
+void THash_MD4::Finish() {
+    PadAndCompress(false);
+    ProtectionHook(true);
+}
+
+} // namespace velkor

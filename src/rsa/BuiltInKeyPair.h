@@ -1,0 +1,18 @@
+// The merchant's own 512-bit RSA key pair, fixed at build time. It was made once with
+// tools/make_keypair.py; peers learn the public key at run time, so any valid pair would serve.
+#pragma once
+
+#include <string_view>
+
+namespace velkor {
+
+// Exponent 65537 in a 4-byte field, then the 64-byte modulus field.
+inline constexpr std::string_view kBuiltInPublicKey =
+    "++2++E:NdSWmkj4dS3UG4Zs2l4IQyqTAOz47EZQ+hZc9NJI3serFF9qYrD6tMM-Zz8QHYywGuZDqlJkYIrEgLizmjAIpE";
+
+// The same modulus field, then the 64-byte private exponent field.
+inline constexpr std::string_view kBuiltInPrivateKey =
+    "NdSWmkj4dS3UG4Zs2l4IQyqTAOz47EZQ+hZc9NJI3serFF9qYrD6tMM-Zz8QHYywGuZDqlJkYIrEgLizmjAIpE:"
+    "liuSeJ9pMh-Ylz3a84vgiPoY6fNaZ4DDgkQ8HNKd7CvgmvDEqwKVU8fJe6xvGSbkxxxVx3TtFE3BJ4R6lP8Df+";
+
+} // namespace velkor
