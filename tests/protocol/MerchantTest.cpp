@@ -224,7 +224,7 @@ INSTANTIATE_TEST_SUITE_P(
         OrderCase{"BlankAfterPrice", "A;2;300 ", 0, "*** '300 ' is not a valid integer value"},
         OrderCase{"OneSemicolon", "A;2", 0, "*** '' is not a valid integer value"},
         OrderCase{"CountNotANumber", "A;two;300", 0, "*** 'two' is not a valid integer value"}),
-    [](const auto& info) { return std::string(info.param.Name); });
+    [](const ::testing::TestParamInfo<OrderCase>& p) { return std::string(p.param.Name); });
 
 TEST_F(MerchantTest, EmptyOrderHasNoRows) {
     AcceptOrder("");
