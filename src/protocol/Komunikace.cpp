@@ -20,7 +20,9 @@ namespace {
 const char* const kEnvelopeHash = "Message Digest 5";
 const char* const kEnvelopeCipher = "DES Triple 24byte";
 
-Bytes Hex4(std::size_t n) { return IntToHex(static_cast<std::uint32_t>(n), 4); }
+Bytes Hex4(std::size_t n) {
+    return IntToHex(static_cast<std::uint32_t>(n), 4);
+}
 
 Bytes RsaEncipher(const Bytes& content, const Bytes& publicKey) {
     TRSA rsa(nullptr);
@@ -86,7 +88,8 @@ void TKomunikace::SendDatagram(const std::string& host, int port, const Bytes& d
     FTransport.Send(host, port, data);
 }
 
-void TKomunikace::SendPlainFrame(const std::string& host, int port, const Bytes& payload, int type) {
+void TKomunikace::SendPlainFrame(const std::string& host, int port, const Bytes& payload,
+                                 int type) {
     SendDatagram(host, port, MakeFrame(type, ToFormat(payload, fmtHEX)));
 }
 
@@ -95,8 +98,8 @@ void TKomunikace::SendRsaFrame(const Bytes& content, const Bytes& publicKey,
     SendDatagram(host, port, MakeFrame(type, ToFormat(RsaEncipher(content, publicKey), fmtHEX)));
 }
 
-void TKomunikace::SendJoinedFrame(const Bytes& first, const Bytes& second,
-                                  const std::string& host, int type, int port) {
+void TKomunikace::SendJoinedFrame(const Bytes& first, const Bytes& second, const std::string& host,
+                                  int type, int port) {
     SendDatagram(host, port, IntToHex(static_cast<std::uint32_t>(type), 2) + first + second);
 }
 

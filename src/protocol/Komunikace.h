@@ -27,8 +27,8 @@ public:
     void SendPlainFrame(const std::string& host, int port, const Bytes& payload, int type);
     void SendRsaFrame(const Bytes& content, const Bytes& publicKey, const std::string& host,
                       int port, int type);
-    void SendJoinedFrame(const Bytes& first, const Bytes& second, const std::string& host,
-                         int type, int port);
+    void SendJoinedFrame(const Bytes& first, const Bytes& second, const std::string& host, int type,
+                         int port);
     void SendEnvelopeFrame(const std::string& host, int port, const Bytes& content, int type,
                            const Bytes& publicKey, const Bytes& symmetricKey);
 

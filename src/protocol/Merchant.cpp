@@ -13,7 +13,9 @@
 namespace velkor {
 namespace {
 
-bool IsErrorText(const Bytes& text) { return text.compare(0, 3, "***") == 0; }
+bool IsErrorText(const Bytes& text) {
+    return text.compare(0, 3, "***") == 0;
+}
 
 } // namespace
 
@@ -34,15 +36,30 @@ void TMerchant::Receive(const Bytes& frame, const std::string& fromIP) {
 
 void TMerchant::HandleMessage(const Bytes& frame, const std::string& fromIP) {
     switch (HeaderNumber(frame, 1, 2)) {
-    case mtCustomerKey: CustomerKey(frame, fromIP); break;
-    case mtCustomerSymmetricKey: CustomerSymmetric(frame); break;
-    case mtOrder: Order(frame, fromIP); break;
-    case mtGatewayKey: GatewayKey(frame); break;
-    case mtCredit: Credit(frame); break;
+    case mtCustomerKey:
+        CustomerKey(frame, fromIP);
+        break;
+    case mtCustomerSymmetricKey:
+        CustomerSymmetric(frame);
+        break;
+    case mtOrder:
+        Order(frame, fromIP);
+        break;
+    case mtGatewayKey:
+        GatewayKey(frame);
+        break;
+    case mtCredit:
+        Credit(frame);
+        break;
     case mtGatewayClose:
-    case mtGatewayClose2: Closing(frame, GatewaySymmetricKey); break;
-    case mtCustomerClose: Closing(frame, CustomerSymmetricKey); break;
-    default: break;
+    case mtGatewayClose2:
+        Closing(frame, GatewaySymmetricKey);
+        break;
+    case mtCustomerClose:
+        Closing(frame, CustomerSymmetricKey);
+        break;
+    default:
+        break;
     }
 }
 
@@ -70,8 +87,8 @@ void TMerchant::RelayError(const Bytes& text, const std::string& customerHost) {
 }
 
 void TMerchant::Order(const Bytes& frame, const std::string& fromIP) {
-    Bytes order = OpenDualFrame(frame, MerchantPublicKey, MerchantPrivateKey,
-                                CustomerSymmetricKey, ForwardPart);
+    Bytes order = OpenDualFrame(frame, MerchantPublicKey, MerchantPrivateKey, CustomerSymmetricKey,
+                                ForwardPart);
     if (IsErrorText(order)) {
         RelayError(order, fromIP);
         return;
@@ -116,8 +133,8 @@ void TMerchant::GatewayKey(const Bytes& frame) {
     FHashManager1.HashText(FSettings.Text(TSetting::CompanyName) + " " +
                            FSettings.Text(TSetting::CompanyId) + " " +
                            FSettings.Text(TSetting::TaxId));
-    Bytes identity = BuildEnvelope(FHashManager1.DigestText(fmtHEX), GatewaySymmetricKey,
-                                   GatewayPublicKey);
+    Bytes identity =
+        BuildEnvelope(FHashManager1.DigestText(fmtHEX), GatewaySymmetricKey, GatewayPublicKey);
     FKomunikace.SendJoinedFrame(ForwardPart, identity, GatewayAddress, mtOrder, kGatewayPort);
     FKomunikace.SendEnvelopeFrame(GatewayAddress, kGatewayPort, IntToStr(TotalPrice), mtTotal,
                                   GatewayPublicKey, GatewaySymmetricKey);

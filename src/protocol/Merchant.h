@@ -20,18 +20,18 @@ constexpr int kCustomerPort = 2000;
 constexpr int kGatewayPort = 2003;
 
 enum TMessageType : int {
-    mtKeyReply = 0x60,            // merchant -> customer, merchant -> gateway: public key
-    mtCustomerKey = 0x63,         // customer: public key
+    mtKeyReply = 0x60,             // merchant -> customer, merchant -> gateway: public key
+    mtCustomerKey = 0x63,          // customer: public key
     mtCustomerSymmetricKey = 0x59, // customer: RSA frame with its symmetric key
-    mtOrder = 0x4F,               // customer: dual frame; merchant -> gateway: joined frame
-    mtGatewayKey = 0x5F,          // gateway: public key
-    mtCredit = 0x09,              // gateway: amount credited or an error text
-    mtGatewayClose = 0x14,        // gateway: closing text
-    mtGatewayClose2 = 0x19,       // gateway: closing text
-    mtCustomerClose = 0x15,       // customer: closing text
-    mtError = 0x16,               // merchant -> customer: error text
-    mtGatewaySymmetricKey = 0x58, // merchant -> gateway: RSA frame with a fresh key
-    mtTotal = 0x03,               // merchant -> gateway: the total price
+    mtOrder = 0x4F,                // customer: dual frame; merchant -> gateway: joined frame
+    mtGatewayKey = 0x5F,           // gateway: public key
+    mtCredit = 0x09,               // gateway: amount credited or an error text
+    mtGatewayClose = 0x14,         // gateway: closing text
+    mtGatewayClose2 = 0x19,        // gateway: closing text
+    mtCustomerClose = 0x15,        // customer: closing text
+    mtError = 0x16,                // merchant -> customer: error text
+    mtGatewaySymmetricKey = 0x58,  // merchant -> gateway: RSA frame with a fresh key
+    mtTotal = 0x03,                // merchant -> gateway: the total price
 };
 
 class TMerchant {
@@ -58,12 +58,12 @@ public:
     Bytes GatewaySymmetricKey;
 
 private:
-    void CustomerKey(const Bytes& frame, const std::string& fromIP);  // 0x63
-    void CustomerSymmetric(const Bytes& frame);                        // 0x59
+    void CustomerKey(const Bytes& frame, const std::string& fromIP); // 0x63
+    void CustomerSymmetric(const Bytes& frame);                      // 0x59
     void Order(const Bytes& frame, const std::string& fromIP);       // 0x4F
-    void GatewayKey(const Bytes& frame);                               // 0x5F
-    void Credit(const Bytes& frame);                                   // 0x09
-    void Closing(const Bytes& frame, const Bytes& symmetricKey);      // 0x14, 0x15, 0x19
+    void GatewayKey(const Bytes& frame);                             // 0x5F
+    void Credit(const Bytes& frame);                                 // 0x09
+    void Closing(const Bytes& frame, const Bytes& symmetricKey);     // 0x14, 0x15, 0x19
     // Logs an error text and the end line, and passes the text on to the customer as 0x16.
     void RelayError(const Bytes& text, const std::string& customerHost);
 
@@ -76,7 +76,8 @@ private:
 // Splits the order text into lines and gives line i (1-based) as name, count and price;
 // returns the number of lines. Count and price fields that are not integers raise
 // EConvertError "'<field>' is not a valid integer value".
-int ParseOrderLine(int i, const Bytes& order, Bytes& name, std::int32_t& count, std::int32_t& price);
+int ParseOrderLine(int i, const Bytes& order, Bytes& name, std::int32_t& count,
+                   std::int32_t& price);
 
 // The "end of connection" line.
 const Bytes& EndLine();

@@ -43,9 +43,11 @@ void SplitAtSemicolon(const Bytes& text, Bytes& before, Bytes& after) {
 
 } // namespace
 
-int ParseOrderLine(int i, const Bytes& order, Bytes& name, std::int32_t& count, std::int32_t& price) {
+int ParseOrderLine(int i, const Bytes& order, Bytes& name, std::int32_t& count,
+                   std::int32_t& price) {
     // One leading CR LF is dropped, so an order may begin with a line break.
-    std::vector<Bytes> lines = SplitLines(order.compare(0, 2, "\r\n") == 0 ? order.substr(2) : order);
+    std::vector<Bytes> lines =
+        SplitLines(order.compare(0, 2, "\r\n") == 0 ? order.substr(2) : order);
     if (i < 1) {
         name.clear();
         count = 0;

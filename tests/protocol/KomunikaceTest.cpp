@@ -128,16 +128,15 @@ TEST_P(EnvelopeRoundTrip, OpensToTheContent) {
     const Bytes symmetric("k\x00\xFF\x80y", 5);
     Bytes envelope = BuildEnvelope(GetParam(), symmetric, MerchantKeys().PublicKey);
     Bytes frame = "15" + envelope; // a framed envelope is the type and the bare envelope
-    EXPECT_EQ(OpenEnvelopeFrame(frame, symmetric, MerchantKeys().PublicKey,
-                                MerchantKeys().PrivateKey),
-              GetParam());
+    EXPECT_EQ(
+        OpenEnvelopeFrame(frame, symmetric, MerchantKeys().PublicKey, MerchantKeys().PrivateKey),
+        GetParam());
 }
 
 INSTANTIATE_TEST_SUITE_P(Contents, EnvelopeRoundTrip,
                          ::testing::Values(Bytes(), Bytes("558"), Bytes("\x00\x00\x00", 3),
                                            Cz("--- KONEC SPOJENÍ ---"),
-                                           Bytes("\r\nA;2;300\r\nB;10;50"),
-                                           Bytes(1000, '\xE8')));
+                                           Bytes("\r\nA;2;300\r\nB;10;50"), Bytes(1000, '\xE8')));
 
 TEST(Envelopes, SendEnvelopeFrameIsTypeAndBareEnvelope) {
     test::FakeClock clock;
@@ -185,9 +184,9 @@ TEST(Envelopes, TamperedSealedTextIsRefusedOrDetected) {
     Bytes frame = "09" + BuildEnvelope("1000", "key", MerchantKeys().PublicKey);
     frame[10] = frame[10] == 'A' ? 'B' : 'A';
     try {
-        EXPECT_TRUE(OpenEnvelopeFrame(frame, "key", MerchantKeys().PublicKey,
-                                      MerchantKeys().PrivateKey)
-                        .starts_with("***"));
+        EXPECT_TRUE(
+            OpenEnvelopeFrame(frame, "key", MerchantKeys().PublicKey, MerchantKeys().PrivateKey)
+                .starts_with("***"));
     } catch (const Exception&) {
         SUCCEED();
     }

@@ -39,7 +39,8 @@ Bytes RsaFrame(int type, const Bytes& content, const Bytes& publicKey) {
     return MakeFrame(type, ToFormat(rsa.PublicEncipher(content), fmtHEX));
 }
 
-Bytes EnvelopeFrame(int type, const Bytes& content, const Bytes& symmetric, const Bytes& publicKey) {
+Bytes EnvelopeFrame(int type, const Bytes& content, const Bytes& symmetric,
+                    const Bytes& publicKey) {
     return MakeFrame(type, ToFormat(SealEnvelope(content, symmetric, publicKey), fmtHEX));
 }
 
@@ -94,7 +95,8 @@ TEST_F(MerchantTest, CustomerKeyIsStoredLoggedAndAnswered) {
     EXPECT_EQ(merchant.CustomerPublicKey, CustomerKeys().PublicKey);
     EXPECT_EQ(merchant.CustomerAddress, kCustomerIP);
     ASSERT_EQ(log.Lines.size(), 2u);
-    EXPECT_EQ(log.Lines[0], "   Ve\xF8" "ejn\xFD kl\xED\xE8 z\xE1kazn\xEDka:");
+    EXPECT_EQ(log.Lines[0], "   Ve\xF8"
+                            "ejn\xFD kl\xED\xE8 z\xE1kazn\xEDka:");
     EXPECT_EQ(log.Lines[1], "   " + ToFormat(CustomerKeys().PublicKey, fmtHEX));
     ASSERT_EQ(transport.Sent.size(), 1u);
     EXPECT_EQ(transport.Sent[0].Host, kCustomerIP);
@@ -157,7 +159,8 @@ TEST_F(MerchantTest, AcceptedOrderShowsTheTableAndHandsTheKeyToTheGateway) {
     AcceptOrder();
     const std::vector<Bytes> expected = {
         "   Objedn\xE1vka z\xE1kazn\xEDka:",
-        "   N\xE1zev                          Po\xE8" "et       Cena",
+        "   N\xE1zev                          Po\xE8"
+        "et       Cena",
         "   A                                 2        300 K\xE8",
         "   B                                10         50 K\xE8",
         "",
@@ -188,8 +191,8 @@ TEST_F(MerchantTest, TypeFieldInLowerCase) {
 struct OrderCase {
     const char* Name;
     Bytes Text;
-    std::int32_t Total;  // when accepted
-    const char* Fault;   // the logged fault, or null when accepted
+    std::int32_t Total; // when accepted
+    const char* Fault;  // the logged fault, or null when accepted
 };
 
 class OrderTexts : public MerchantTest, public ::testing::WithParamInterface<OrderCase> {};
@@ -276,7 +279,8 @@ TEST_F(MerchantTest, GatewayKeyIsAnsweredWithKeyIdentityAndTotal) {
     clock.Slept.clear();
     Bytes gatewaySymmetric = GatewayKeyArrives();
     ASSERT_EQ(log.Lines.size(), 2u);
-    EXPECT_EQ(log.Lines[0], "   Ve\xF8" "ejn\xFD kl\xED\xE8 platebn\xED br\xE1ny:");
+    EXPECT_EQ(log.Lines[0], "   Ve\xF8"
+                            "ejn\xFD kl\xED\xE8 platebn\xED br\xE1ny:");
     EXPECT_EQ(log.Lines[1], "   " + ToFormat(GatewayKeys().PublicKey, fmtHEX));
     EXPECT_EQ(merchant.GatewayPublicKey, GatewayKeys().PublicKey);
     ASSERT_EQ(transport.Sent.size(), 3u);
@@ -298,8 +302,8 @@ TEST_F(MerchantTest, GatewayKeyIsAnsweredWithKeyIdentityAndTotal) {
     EXPECT_EQ(hashManager1.Algorithm(), "Secure Hash Algorithm");
     // 0x03: the total.
     EXPECT_EQ(transport.Sent[2].Data.substr(0, 2), "03");
-    EXPECT_EQ(OpenEnvelopeFrame(transport.Sent[2].Data, gatewaySymmetric,
-                                GatewayKeys().PublicKey, GatewayKeys().PrivateKey),
+    EXPECT_EQ(OpenEnvelopeFrame(transport.Sent[2].Data, gatewaySymmetric, GatewayKeys().PublicKey,
+                                GatewayKeys().PrivateKey),
               "558");
 }
 
@@ -343,7 +347,8 @@ TEST_F(MerchantTest, CreditIsLogged) {
     Bytes key = GatewayKeyArrives();
     Receive(EnvelopeFrame(0x09, "1000", key, MerchantKeys().PublicKey), kGatewayIP);
     ASSERT_EQ(log.Lines.size(), 1u);
-    EXPECT_EQ(log.Lines[0], "   Na \xFA\xE8" "et obchodn\xEDka byla p\xF8ips\xE1na \xE8\xE1stka 1000 K\xE8");
+    EXPECT_EQ(log.Lines[0], "   Na \xFA\xE8"
+                            "et obchodn\xEDka byla p\xF8ips\xE1na \xE8\xE1stka 1000 K\xE8");
     EXPECT_TRUE(transport.Sent.empty());
 }
 
@@ -433,7 +438,9 @@ TEST_F(MerchantTest, MissingKeysAreOrderlyFaults) {
     EXPECT_TRUE(LastLine().starts_with("***")) << LastLine();
 }
 
-TEST(MerchantTexts, EndLineBytes) { EXPECT_EQ(EndLine(), "--- KONEC SPOJEN\xCD ---"); }
+TEST(MerchantTexts, EndLineBytes) {
+    EXPECT_EQ(EndLine(), "--- KONEC SPOJEN\xCD ---");
+}
 
 } // namespace
 } // namespace velkor
