@@ -1,8 +1,158 @@
-// The merchant's dispatcher.
+// HandleMessage and the merchant's cases: the key exchange with the customer (0x63, 0x59), the
+// sealed order (0x4F), the gateway's key and the replies to it (0x5F), its verdict (0x09) and
+// the closing messages (0x14, 0x15, 0x19).
 #include "protocol/Merchant.h"
 
-namespace velkor {
+#include "base/Convert.h"
+#include "base/Cp1250.h"
+#include "base/Exception.h"
+#include "base/Format.h"
+#include "hash/HashManager.h"
+#include "hash/StringFormat.h"
 
-void HandleMessage(const Bytes&, const std::string&) {}
+namespace velkor {
+namespace {
+
+bool IsErrorText(const Bytes& text) {
+    return text.compare(0, 3, "***") == 0;
+}
+
+} // namespace
+
+const Bytes& EndLine() {
+    static const Bytes line = Cz("--- KONEC SPOJENÍ ---");
+    return line;
+}
+
+void TMerchant::Receive(const Bytes& frame, const std::string& fromIP) {
+    try {
+        HandleMessage(frame, fromIP);
+    } catch (const Exception& e) {
+        FLog.Append("*** " + e.Message());
+    } catch (const std::exception& e) {
+        FLog.Append(std::string("*** ") + e.what());
+    }
+}
+
+void TMerchant::HandleMessage(const Bytes& frame, const std::string& fromIP) {
+    switch (HeaderNumber(frame, 1, 2)) {
+    case mtCustomerKey:
+        CustomerKey(frame, fromIP);
+        break;
+    case mtCustomerSymmetricKey:
+        CustomerSymmetric(frame);
+        break;
+    case mtOrder:
+        Order(frame, fromIP);
+        break;
+    case mtGatewayKey:
+        GatewayKey(frame);
+        break;
+    case mtCredit:
+        Credit(frame);
+        break;
+    case mtGatewayClose:
+    case mtGatewayClose2:
+        Closing(frame, GatewaySymmetricKey);
+        break;
+    case mtCustomerClose:
+        Closing(frame, CustomerSymmetricKey);
+        break;
+    default:
+        break;
+    }
+}
+
+void TMerchant::CustomerKey(const Bytes& frame, const std::string& fromIP) {
+    CustomerPublicKey = ParsePlainFrame(frame);
+    FLog.Append(Cz("   Veřejný klíč zákazníka:"));
+    FLog.Append("   " + ToFormat(CustomerPublicKey, fmtHEX));
+    CustomerAddress = fromIP;
+    FKomunikace.SendPlainFrame(fromIP, kCustomerPort, MerchantPublicKey, mtKeyReply);
+}
+
+void TMerchant::CustomerSymmetric(const Bytes& frame) {
+    // Emptied first: a 0x59 that fails leaves no key of an earlier exchange behind.
+    CustomerSymmetricKey.clear();
+    CustomerSymmetricKey = ParseRsaFrame(frame, MerchantPublicKey, MerchantPrivateKey);
+    FLog.Append(Cz("   Symetrický klíč zákazníka:"));
+    FLog.Append("   " + ToFormat(CustomerSymmetricKey, fmtHEX));
+}
+
+void TMerchant::RelayError(const Bytes& text, const std::string& customerHost) {
+    FLog.Append(text);
+    FLog.Append(EndLine());
+    FKomunikace.SendEnvelopeFrame(customerHost, kCustomerPort, text, mtError, CustomerPublicKey,
+                                  CustomerSymmetricKey);
+}
+
+void TMerchant::Order(const Bytes& frame, const std::string& fromIP) {
+    Bytes order = OpenDualFrame(frame, MerchantPublicKey, MerchantPrivateKey, CustomerSymmetricKey,
+                                ForwardPart);
+    if (IsErrorText(order)) {
+        RelayError(order, fromIP);
+        return;
+    }
+    FLog.Append(Cz("   Objednávka zákazníka:"));
+    FLog.Append(Format("   %-30s %5s %10s", {Cz("Název"), Cz("Počet"), "Cena"}));
+    // Prices are added in 32-bit signed arithmetic, wrapping as the peers' totals do.
+    std::uint32_t goods = 0;
+    Bytes name;
+    std::int32_t count = 0, price = 0;
+    int lines = ParseOrderLine(0, order, name, count, price);
+    for (int i = 1; i <= lines; ++i) {
+        ParseOrderLine(i, order, name, count, price);
+        goods += static_cast<std::uint32_t>(price);
+        FLog.Append(Format(Cz("   %-30s %4d %10d Kč"), {name, count, price}));
+    }
+    std::int32_t postage = StrToInt(FSettings.Text(TSetting::Postage));
+    std::int32_t packing = StrToInt(FSettings.Text(TSetting::Packing));
+    auto signedGoods = static_cast<std::int32_t>(goods);
+    FLog.Append("");
+    FLog.Append(Format(Cz("   Cena za zboží: %9d Kč"), {signedGoods}));
+    FLog.Append(Format(Cz("   Poštovné     : %9d Kč"), {postage}));
+    FLog.Append(Format(Cz("   Balné        : %9d Kč"), {packing}));
+    FLog.Append("   ---------------------------");
+    TotalPrice = static_cast<std::int32_t>(static_cast<std::uint32_t>(packing) +
+                                           static_cast<std::uint32_t>(postage) + goods);
+    FLog.Append(Format(Cz("   Cena celkem  : %9d Kč"), {TotalPrice}));
+    GatewayAddress = FSettings.Text(TSetting::GatewayAddress);
+    FKomunikace.SendPlainFrame(GatewayAddress, kGatewayPort, MerchantPublicKey, mtKeyReply);
+}
+
+void TMerchant::GatewayKey(const Bytes& frame) {
+    GatewayPublicKey = ParsePlainFrame(frame);
+    FLog.Append(Cz("   Veřejný klíč platební brány:"));
+    FLog.Append("   " + ToFormat(GatewayPublicKey, fmtHEX));
+    GatewaySymmetricKey = MakeSymmetricKey(24);
+    FKomunikace.SendRsaFrame(GatewaySymmetricKey, GatewayPublicKey, GatewayAddress, kGatewayPort,
+                             mtGatewaySymmetricKey);
+
+    // The merchant's identity, digested with SHA-0 over its CP1250 bytes.
+    FHashManager1.SetAlgorithm("Secure Hash Algorithm");
+    FHashManager1.HashText(FSettings.Text(TSetting::CompanyName) + " " +
+                           FSettings.Text(TSetting::CompanyId) + " " +
+                           FSettings.Text(TSetting::TaxId));
+    Bytes identity =
+        BuildEnvelope(FHashManager1.DigestText(fmtHEX), GatewaySymmetricKey, GatewayPublicKey);
+    FKomunikace.SendJoinedFrame(ForwardPart, identity, GatewayAddress, mtOrder, kGatewayPort);
+    FKomunikace.SendEnvelopeFrame(GatewayAddress, kGatewayPort, IntToStr(TotalPrice), mtTotal,
+                                  GatewayPublicKey, GatewaySymmetricKey);
+}
+
+void TMerchant::Credit(const Bytes& frame) {
+    Bytes verdict =
+        OpenEnvelopeFrame(frame, GatewaySymmetricKey, MerchantPublicKey, MerchantPrivateKey);
+    if (IsErrorText(verdict)) {
+        RelayError(verdict, CustomerAddress);
+        return;
+    }
+    FLog.Append(Cz("   Na účet obchodníka byla připsána částka ") + verdict + Cz(" Kč"));
+}
+
+void TMerchant::Closing(const Bytes& frame, const Bytes& symmetricKey) {
+    FLog.Append(OpenEnvelopeFrame(frame, symmetricKey, MerchantPublicKey, MerchantPrivateKey));
+    FLog.Append(EndLine());
+}
 
 } // namespace velkor

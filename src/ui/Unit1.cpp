@@ -7,7 +7,6 @@
 #include "hash/HashManager.h"
 #include "hash/StringFormat.h"
 #include "net/NMUDP.h"
-#include "protocol/Merchant.h"
 #include "rsa/BuiltInKeyPair.h"
 
 #include <QAction>
@@ -74,6 +73,7 @@ TForm1::TForm1(IClock& clock) : QMainWindow(nullptr), TComponent(nullptr), FCloc
     HashManager1 = new THashManager(this);
     HashManager1->SetName("HashManager1");
     ReadComponentText(*this, kForm1Description);
+    Merchant = std::make_unique<TMerchant>(*this, *this, FKomunikace, *HashManager1);
 
     FormCreate();
 }
@@ -179,13 +179,13 @@ void TForm1::FormCreate() {
     LogStamp();
     AppendLine(Cz("Generuji veřejný a privátní klíč ..."));
     TDateTimeParts start = FClock.Now();
-    MerchantPublicKey = Bytes(kBuiltInPublicKey);
-    MerchantPrivateKey = Bytes(kBuiltInPrivateKey);
+    Merchant->MerchantPublicKey = Bytes(kBuiltInPublicKey);
+    Merchant->MerchantPrivateKey = Bytes(kBuiltInPrivateKey);
     TDateTimeParts end = FClock.Now();
     AppendLine(Cz("   Privátní klíč:"));
-    AppendLine("   " + ToFormat(MerchantPrivateKey, fmtHEX));
+    AppendLine("   " + ToFormat(Merchant->MerchantPrivateKey, fmtHEX));
     AppendLine(Cz("   Veřejný klíč:"));
-    AppendLine("   " + ToFormat(MerchantPublicKey, fmtHEX));
+    AppendLine("   " + ToFormat(Merchant->MerchantPublicKey, fmtHEX));
     // The time taken, as a time of day in the long time format (h:nn:ss).
     auto ms = [](const TDateTimeParts& t) {
         return ((t.Hour * 60 + t.Minute) * 60 + t.Second) * 1000 + t.Millisecond;
@@ -207,13 +207,25 @@ void TForm1::NMUDP1DataReceived(TComponent*, int numberBytes, const std::string&
     LogStamp();
     AppendLine(Cz("Přijata data od ") + fromIP + Cz(", Délka: ") + std::to_string(numberBytes) +
                Cz(" bajtů"));
-    try {
-        HandleMessage(frame, fromIP);
-    } catch (const Exception& e) {
-        AppendLine("*** " + e.Message());
-    } catch (const std::exception& e) {
-        AppendLine(std::string("*** ") + e.what());
+    Merchant->Receive(frame, fromIP);
+}
+
+Bytes TForm1::Text(TSetting field) {
+    switch (field) {
+    case TSetting::GatewayAddress:
+        return FieldText(Edit1);
+    case TSetting::Postage:
+        return FieldText(Edit2);
+    case TSetting::Packing:
+        return FieldText(Edit3);
+    case TSetting::CompanyName:
+        return FieldText(Edit4);
+    case TSetting::CompanyId:
+        return FieldText(Edit5);
+    case TSetting::TaxId:
+        return FieldText(Edit6);
     }
+    return {};
 }
 
 void TForm1::ClearMeno1Click() {

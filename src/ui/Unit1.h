@@ -6,10 +6,15 @@
 #include "base/Bytes.h"
 #include "base/Clock.h"
 #include "base/Component.h"
+#include "protocol/Komunikace.h"
+#include "protocol/Merchant.h"
+#include "protocol/Seams.h"
+#include "protocol/UdpTransport.h"
 #include "ui/QtEventLoop.h"
 
 #include <QMainWindow>
 
+#include <memory>
 #include <string>
 
 class QAction;
@@ -24,9 +29,12 @@ namespace velkor {
 class TNMUDP;
 class THashManager;
 
-class TForm1 : public QMainWindow, public TComponent {
+// The window is the protocol's log and settings: it appends the merchant's lines to Memo1 and
+// reads the settings fields when a message needs them.
+class TForm1 : public QMainWindow, public TComponent, public ILog, public ISettings {
 public:
-    // The clock is a seam for tests (time stamps); the program passes the system clock.
+    // The clock is a seam for tests (time stamps, the wait before each send); the program
+    // passes the system clock.
     explicit TForm1(IClock& clock = SystemClock());
     ~TForm1() override;
     std::string ClassName() const override { return "TForm1"; }
@@ -44,9 +52,11 @@ public:
     // The text of a settings field as CP1250 bytes.
     static Bytes FieldText(const QLineEdit* field);
 
-    // The merchant's built-in RSA key pair, set by FormCreate.
-    Bytes MerchantPublicKey;
-    Bytes MerchantPrivateKey;
+    void Append(const Bytes& line) override { AppendLine(line); }
+    Bytes Text(TSetting field) override;
+
+    // The merchant state and its message handling; FormCreate sets its built-in key pair.
+    std::unique_ptr<TMerchant> Merchant;
 
     // Components and widgets, under the names the handlers use.
     TNMUDP* NMUDP1 = nullptr;
@@ -72,6 +82,8 @@ private:
 
     IClock& FClock;
     QtEventLoop FLoop;
+    TUdpTransport FTransport{FLoop};
+    TKomunikace FKomunikace{FClock, FTransport};
     long long FLineCount = 0; // lines in Memo1
 };
 

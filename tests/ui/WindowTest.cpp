@@ -83,8 +83,8 @@ TEST_F(WindowTest, BannerInOrder) {
     EXPECT_EQ(lines[5], QString::fromUtf8("   Veřejný klíč:"));
     EXPECT_EQ(lines[6].size(), 3 + 186);
     EXPECT_EQ(lines[7], QString::fromUtf8("   Hotovo , doba generování: 0:00:00"));
-    EXPECT_EQ(form->MerchantPublicKey, kBuiltInPublicKey);
-    EXPECT_EQ(form->MerchantPrivateKey, kBuiltInPrivateKey);
+    EXPECT_EQ(form->Merchant->MerchantPublicKey, kBuiltInPublicKey);
+    EXPECT_EQ(form->Merchant->MerchantPrivateKey, kBuiltInPrivateKey);
     // The same lines reach standard output, in UTF-8, one per line.
     EXPECT_EQ(QString::fromUtf8(banner.c_str()), lines.join('\n') + "\n");
 }
@@ -144,6 +144,28 @@ TEST_F(WindowTest, ClearingThenTheNextDatagramStartsWithAStamp) {
     EXPECT_EQ(lines[0], "");
     EXPECT_EQ(lines[1], "06.12.2026 14:05:09");
     EXPECT_EQ(lines[2], QString::fromUtf8("Přijata data od 127.0.0.1, Délka: 0 bajtů"));
+}
+
+TEST_F(WindowTest, FramesReachTheMerchantAndFaultsAreShown) {
+    form->ClearMeno1Click();
+    SendTo(port, "01000000"); // a type the merchant does not handle: only the arrival lines
+    ASSERT_TRUE(WaitFor([&] { return Lines(*form).size() >= 3; }));
+    SendTo(port, "Z1");
+    ASSERT_TRUE(WaitFor([&] { return Lines(*form).size() >= 7; }));
+    QStringList lines = Lines(*form);
+    ASSERT_EQ(lines.size(), 7);
+    EXPECT_EQ(lines[5], QString::fromUtf8("Přijata data od 127.0.0.1, Délka: 2 bajtů"));
+    EXPECT_EQ(lines[6], "*** '$Z1' is not a valid integer value");
+}
+
+TEST_F(WindowTest, SettingsAreReadAsCp1250) {
+    form->Edit4->setText(QString::fromUtf8("Žluťoučký kůň"));
+    EXPECT_EQ(form->Text(TSetting::CompanyName), Cz("Žluťoučký kůň"));
+    EXPECT_EQ(form->Text(TSetting::GatewayAddress), "127.0.0.1");
+    EXPECT_EQ(form->Text(TSetting::Postage), "123");
+    EXPECT_EQ(form->Text(TSetting::Packing), "85");
+    EXPECT_EQ(form->Text(TSetting::CompanyId), "12345678");
+    EXPECT_EQ(form->Text(TSetting::TaxId), "987654321");
 }
 
 TEST_F(WindowTest, FailedReceiveIsOneLineAndNoFrame) {

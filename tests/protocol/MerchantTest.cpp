@@ -1,0 +1,446 @@
+// HandleMessage end to end within the protocol: each message type, its log lines, its replies
+// (type, destination, port, order, content) and the state each success or failure leaves.
+#include "Fakes.h"
+#include "Keys.h"
+
+#include "base/Convert.h"
+#include "base/Exception.h"
+#include "hash/HashManager.h"
+#include "hash/StringFormat.h"
+#include "protocol/Komunikace.h"
+#include "protocol/Merchant.h"
+#include "rsa/RSA.h"
+
+#include <gtest/gtest.h>
+
+namespace velkor {
+namespace {
+
+using test::CustomerKeys;
+using test::GatewayKeys;
+using test::MerchantKeys;
+
+const Bytes kCustomerSymmetric = "customer symmetric key!!";
+const Bytes kForward = "0006AABBCC";
+const std::string kCustomerIP = "10.0.0.5";
+const std::string kGatewayIP = "10.0.0.9";
+// SHA-0 of the CP1250 bytes of "Virtuální Kramtex a.s. 12345678 987654321", computed apart
+// from this code.
+const Bytes kIdentityDigest = "418139ED84C7C7DE528BDC52A222966506EDB165";
+
+Bytes KeyFrame(int type, const Bytes& publicKey) {
+    return MakeFrame(type, ToFormat(publicKey, fmtHEX));
+}
+
+Bytes RsaFrame(int type, const Bytes& content, const Bytes& publicKey) {
+    TRSA rsa;
+    rsa.SetKeyBits(TKeyBits::kb0512);
+    rsa.SetPublicKey(publicKey);
+    return MakeFrame(type, ToFormat(rsa.PublicEncipher(content), fmtHEX));
+}
+
+Bytes EnvelopeFrame(int type, const Bytes& content, const Bytes& symmetric,
+                    const Bytes& publicKey) {
+    return MakeFrame(type, ToFormat(SealEnvelope(content, symmetric, publicKey), fmtHEX));
+}
+
+Bytes OrderFrame(const Bytes& order, const Bytes& forward = kForward,
+                 const Bytes& sealedFor = MerchantKeys().PublicKey) {
+    return "4F" + forward + BuildEnvelope(order, kCustomerSymmetric, sealedFor);
+}
+
+class MerchantTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        merchant.MerchantPublicKey = MerchantKeys().PublicKey;
+        merchant.MerchantPrivateKey = MerchantKeys().PrivateKey;
+        settings.Fields[TSetting::GatewayAddress] = kGatewayIP;
+    }
+
+    void Receive(const Bytes& frame, const std::string& from) {
+        log.Lines.clear();
+        transport.Sent.clear();
+        merchant.Receive(frame, from);
+    }
+    void Handshake() {
+        Receive(KeyFrame(0x63, CustomerKeys().PublicKey), kCustomerIP);
+        Receive(RsaFrame(0x59, kCustomerSymmetric, MerchantKeys().PublicKey), kCustomerIP);
+    }
+    void AcceptOrder(const Bytes& order = "A;2;300\r\nB;10;50") {
+        Handshake();
+        Receive(OrderFrame(order), kCustomerIP);
+    }
+    // The gateway's key arrives; returns the symmetric key the merchant sent back in 0x58.
+    Bytes GatewayKeyArrives() {
+        Receive(KeyFrame(0x5F, GatewayKeys().PublicKey), kGatewayIP);
+        if (transport.Sent.empty()) return {};
+        return ParseRsaFrame(transport.Sent[0].Data, GatewayKeys().PublicKey,
+                             GatewayKeys().PrivateKey);
+    }
+    std::string LastLine() const { return log.Lines.empty() ? "" : log.Lines.back(); }
+
+    test::FakeLog log;
+    test::FakeSettings settings;
+    test::FakeClock clock;
+    test::FakeTransport transport{clock};
+    TKomunikace komunikace{clock, transport};
+    THashManager hashManager1{nullptr};
+    TMerchant merchant{log, settings, komunikace, hashManager1};
+};
+
+// --- key exchange with the customer ---------------------------------------------------------
+
+TEST_F(MerchantTest, CustomerKeyIsStoredLoggedAndAnswered) {
+    Receive(KeyFrame(0x63, CustomerKeys().PublicKey), kCustomerIP);
+    EXPECT_EQ(merchant.CustomerPublicKey, CustomerKeys().PublicKey);
+    EXPECT_EQ(merchant.CustomerAddress, kCustomerIP);
+    ASSERT_EQ(log.Lines.size(), 2u);
+    EXPECT_EQ(log.Lines[0], "   Ve\xF8"
+                            "ejn\xFD kl\xED\xE8 z\xE1kazn\xEDka:");
+    EXPECT_EQ(log.Lines[1], "   " + ToFormat(CustomerKeys().PublicKey, fmtHEX));
+    ASSERT_EQ(transport.Sent.size(), 1u);
+    EXPECT_EQ(transport.Sent[0].Host, kCustomerIP);
+    EXPECT_EQ(transport.Sent[0].Port, 2000);
+    EXPECT_EQ(transport.Sent[0].Data, KeyFrame(0x60, MerchantKeys().PublicKey));
+    EXPECT_EQ(transport.Sent[0].SleepsBefore, 1u);
+}
+
+TEST_F(MerchantTest, SecondCustomerKeyFromAnotherAddressReplacesOnlyKeyAndAddress) {
+    AcceptOrder();
+    const Bytes forward = merchant.ForwardPart;
+    const std::int32_t total = merchant.TotalPrice;
+    Receive(KeyFrame(0x63, GatewayKeys().PublicKey), "10.0.0.77");
+    EXPECT_EQ(merchant.CustomerPublicKey, GatewayKeys().PublicKey);
+    EXPECT_EQ(merchant.CustomerAddress, "10.0.0.77");
+    EXPECT_EQ(merchant.CustomerSymmetricKey, kCustomerSymmetric);
+    EXPECT_EQ(merchant.ForwardPart, forward);
+    EXPECT_EQ(merchant.TotalPrice, total);
+    EXPECT_EQ(merchant.GatewayAddress, kGatewayIP);
+    ASSERT_EQ(transport.Sent.size(), 1u);
+    EXPECT_EQ(transport.Sent[0].Host, "10.0.0.77");
+}
+
+TEST_F(MerchantTest, FailingCustomerKeyKeepsThePreviousOne) {
+    Receive(KeyFrame(0x63, CustomerKeys().PublicKey), kCustomerIP);
+    Receive("63000G", "10.0.0.66");
+    EXPECT_EQ(LastLine(), "*** '$000G' is not a valid integer value");
+    EXPECT_EQ(merchant.CustomerPublicKey, CustomerKeys().PublicKey);
+    EXPECT_EQ(merchant.CustomerAddress, kCustomerIP);
+    EXPECT_TRUE(transport.Sent.empty());
+}
+
+TEST_F(MerchantTest, CustomerSymmetricKeyIsStoredAndLogged) {
+    Handshake();
+    EXPECT_EQ(merchant.CustomerSymmetricKey, kCustomerSymmetric);
+    ASSERT_EQ(log.Lines.size(), 2u);
+    EXPECT_EQ(log.Lines[0], "   Symetrick\xFD kl\xED\xE8 z\xE1kazn\xEDka:");
+    EXPECT_EQ(log.Lines[1], "   " + ToFormat(kCustomerSymmetric, fmtHEX));
+    EXPECT_TRUE(transport.Sent.empty());
+}
+
+TEST_F(MerchantTest, FailingSymmetricKeyLeavesItEmpty) {
+    Handshake();
+    Receive("590004ZZZZ", kCustomerIP);
+    EXPECT_EQ(merchant.CustomerSymmetricKey, "");
+    EXPECT_TRUE(LastLine().starts_with("*** ")) << LastLine();
+}
+
+TEST_F(MerchantTest, SymmetricKeyUnderAnotherPublicKeyRaisesNothingOfItsOwn) {
+    Handshake();
+    Receive(RsaFrame(0x59, kCustomerSymmetric, CustomerKeys().PublicKey), kCustomerIP);
+    EXPECT_NE(merchant.CustomerSymmetricKey, kCustomerSymmetric);
+    EXPECT_FALSE(log.Lines.empty());
+    EXPECT_FALSE(log.Lines[0].starts_with("***"));
+}
+
+// --- the order --------------------------------------------------------------------------------
+
+TEST_F(MerchantTest, AcceptedOrderShowsTheTableAndHandsTheKeyToTheGateway) {
+    AcceptOrder();
+    const std::vector<Bytes> expected = {
+        "   Objedn\xE1vka z\xE1kazn\xEDka:",
+        "   N\xE1zev                          Po\xE8"
+        "et       Cena",
+        "   A                                 2        300 K\xE8",
+        "   B                                10         50 K\xE8",
+        "",
+        "   Cena za zbo\x9E\xED:       350 K\xE8",
+        "   Po\x9Atovn\xE9     :       123 K\xE8",
+        "   Baln\xE9        :        85 K\xE8",
+        "   ---------------------------",
+        "   Cena celkem  :       558 K\xE8",
+    };
+    EXPECT_EQ(log.Lines, expected);
+    EXPECT_EQ(merchant.TotalPrice, 558);
+    EXPECT_EQ(merchant.ForwardPart, kForward);
+    EXPECT_EQ(merchant.GatewayAddress, kGatewayIP);
+    ASSERT_EQ(transport.Sent.size(), 1u);
+    EXPECT_EQ(transport.Sent[0].Host, kGatewayIP);
+    EXPECT_EQ(transport.Sent[0].Port, 2003);
+    EXPECT_EQ(transport.Sent[0].Data, KeyFrame(0x60, MerchantKeys().PublicKey));
+}
+
+TEST_F(MerchantTest, TypeFieldInLowerCase) {
+    Handshake();
+    Bytes frame = OrderFrame("A;1;1");
+    frame[1] = 'f';
+    Receive(frame, kCustomerIP);
+    EXPECT_EQ(merchant.TotalPrice, 1 + 123 + 85);
+}
+
+struct OrderCase {
+    const char* Name;
+    Bytes Text;
+    std::int32_t Total; // when accepted
+    const char* Fault;  // the logged fault, or null when accepted
+};
+
+class OrderTexts : public MerchantTest, public ::testing::WithParamInterface<OrderCase> {};
+
+TEST_P(OrderTexts, TotalOrFault) {
+    const OrderCase& c = GetParam();
+    Handshake();
+    Receive(OrderFrame(c.Text), kCustomerIP);
+    if (c.Fault) {
+        EXPECT_EQ(LastLine(), c.Fault);
+        EXPECT_TRUE(transport.Sent.empty());
+        EXPECT_EQ(merchant.ForwardPart, kForward); // taken before the order failed
+        EXPECT_EQ(merchant.TotalPrice, 0);
+    } else {
+        EXPECT_EQ(merchant.TotalPrice, c.Total) << LastLine();
+        EXPECT_EQ(transport.Sent.size(), 1u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OrderTexts,
+    ::testing::Values(
+        OrderCase{"Plain", "A;2;300\r\nB;10;50", 558, nullptr},
+        OrderCase{"LeadingCrLf", "\r\nA;2;300\r\nB;10;50", 558, nullptr},
+        OrderCase{"BareLf", "A;2;300\nB;10;50\n", 558, nullptr},
+        OrderCase{"BareCr", "A;2;300\rB;10;50\r", 558, nullptr},
+        OrderCase{"BlanksBeforeNumbers", "A; 2; 300", 508, nullptr},
+        OrderCase{"Empty", "", 208, nullptr},
+        OrderCase{"NulEndsTheText", Bytes("A;1;100\0B;1;x", 13), 308, nullptr},
+        OrderCase{"Negative", "Refund;1;-1000", -792, nullptr},
+        OrderCase{"TwoLeadingCrLf", "\r\n\r\nA;2;300", 0, "*** '' is not a valid integer value"},
+        OrderCase{"BlankAfterPrice", "A;2;300 ", 0, "*** '300 ' is not a valid integer value"},
+        OrderCase{"OneSemicolon", "A;2", 0, "*** '' is not a valid integer value"},
+        OrderCase{"CountNotANumber", "A;two;300", 0, "*** 'two' is not a valid integer value"}),
+    [](const ::testing::TestParamInfo<OrderCase>& p) { return std::string(p.param.Name); });
+
+TEST_F(MerchantTest, EmptyOrderHasNoRows) {
+    AcceptOrder("");
+    ASSERT_GE(log.Lines.size(), 3u);
+    EXPECT_EQ(log.Lines[2], "");
+    EXPECT_EQ(merchant.TotalPrice, 208);
+}
+
+TEST_F(MerchantTest, BadPostageFailsAfterTheRows) {
+    settings.Fields[TSetting::Postage] = "12a";
+    AcceptOrder("A;1;5");
+    EXPECT_EQ(log.Lines.size(), 4u); // heading, header, one row, the fault
+    EXPECT_EQ(LastLine(), "*** '12a' is not a valid integer value");
+    EXPECT_TRUE(transport.Sent.empty());
+    EXPECT_EQ(merchant.GatewayAddress, "");
+}
+
+TEST_F(MerchantTest, OrderWithABadDigestIsRelayedToItsSender) {
+    Handshake();
+    // Sealed with a digest under another key: the merchant's private key cannot match it.
+    Receive(OrderFrame("A;1;1", kForward, CustomerKeys().PublicKey), "10.0.0.50");
+    ASSERT_EQ(log.Lines.size(), 2u);
+    EXPECT_EQ(log.Lines[0], DigestErrorText());
+    EXPECT_EQ(log.Lines[1], "--- KONEC SPOJEN\xCD ---");
+    EXPECT_EQ(merchant.ForwardPart, kForward);
+    EXPECT_EQ(merchant.TotalPrice, 0);
+    ASSERT_EQ(transport.Sent.size(), 1u);
+    const test::Datagram& reply = transport.Sent[0];
+    EXPECT_EQ(reply.Host, "10.0.0.50");
+    EXPECT_EQ(reply.Port, 2000);
+    EXPECT_EQ(reply.Data.substr(0, 2), "16");
+    EXPECT_EQ(OpenEnvelopeFrame(reply.Data, kCustomerSymmetric, CustomerKeys().PublicKey,
+                                CustomerKeys().PrivateKey),
+              DigestErrorText());
+}
+
+TEST_F(MerchantTest, GatewayAddressIsReadOnceAtTheAcceptedOrder) {
+    AcceptOrder();
+    settings.Fields[TSetting::GatewayAddress] = "10.9.9.9";
+    GatewayKeyArrives();
+    ASSERT_EQ(transport.Sent.size(), 3u);
+    for (const auto& d : transport.Sent) EXPECT_EQ(d.Host, kGatewayIP);
+}
+
+// --- the gateway --------------------------------------------------------------------------
+
+TEST_F(MerchantTest, GatewayKeyIsAnsweredWithKeyIdentityAndTotal) {
+    AcceptOrder();
+    clock.Slept.clear();
+    Bytes gatewaySymmetric = GatewayKeyArrives();
+    ASSERT_EQ(log.Lines.size(), 2u);
+    EXPECT_EQ(log.Lines[0], "   Ve\xF8"
+                            "ejn\xFD kl\xED\xE8 platebn\xED br\xE1ny:");
+    EXPECT_EQ(log.Lines[1], "   " + ToFormat(GatewayKeys().PublicKey, fmtHEX));
+    EXPECT_EQ(merchant.GatewayPublicKey, GatewayKeys().PublicKey);
+    ASSERT_EQ(transport.Sent.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(transport.Sent[i].Host, kGatewayIP);
+        EXPECT_EQ(transport.Sent[i].Port, 2003);
+        EXPECT_EQ(transport.Sent[i].SleepsBefore, i + 1); // a second before each
+    }
+    // 0x58: the fresh key under the gateway's public key.
+    EXPECT_EQ(transport.Sent[0].Data.substr(0, 6), "5800AC");
+    EXPECT_EQ(gatewaySymmetric, merchant.GatewaySymmetricKey);
+    EXPECT_EQ(gatewaySymmetric.size(), 24u);
+    // 0x4F: the customer's forward part and the identity digest sealed for the gateway.
+    Bytes forward;
+    EXPECT_EQ(OpenDualFrame(transport.Sent[1].Data, GatewayKeys().PublicKey,
+                            GatewayKeys().PrivateKey, gatewaySymmetric, forward),
+              kIdentityDigest);
+    EXPECT_EQ(forward, kForward);
+    EXPECT_EQ(hashManager1.Algorithm(), "Secure Hash Algorithm");
+    // 0x03: the total.
+    EXPECT_EQ(transport.Sent[2].Data.substr(0, 2), "03");
+    EXPECT_EQ(OpenEnvelopeFrame(transport.Sent[2].Data, gatewaySymmetric, GatewayKeys().PublicKey,
+                                GatewayKeys().PrivateKey),
+              "558");
+}
+
+TEST_F(MerchantTest, EveryGatewayKeyMakesAFreshSymmetricKey) {
+    AcceptOrder();
+    Bytes first = GatewayKeyArrives();
+    Bytes second = GatewayKeyArrives();
+    EXPECT_NE(first, second);
+    EXPECT_EQ(second, merchant.GatewaySymmetricKey);
+}
+
+TEST_F(MerchantTest, GatewayKeyBeforeAnyOrder) {
+    Receive(KeyFrame(0x5F, GatewayKeys().PublicKey), kGatewayIP);
+    ASSERT_EQ(transport.Sent.size(), 3u);
+    for (const auto& d : transport.Sent) {
+        EXPECT_EQ(d.Host, ""); // no order, no gateway address
+        EXPECT_EQ(d.Port, 2003);
+    }
+    Bytes forward = "unset";
+    EXPECT_EQ(transport.Sent[1].Data.substr(0, 2), "4F");
+    EXPECT_EQ(OpenDualFrame("4F0000" + transport.Sent[1].Data.substr(2), GatewayKeys().PublicKey,
+                            GatewayKeys().PrivateKey, merchant.GatewaySymmetricKey, forward),
+              kIdentityDigest);
+    EXPECT_EQ(OpenEnvelopeFrame(transport.Sent[2].Data, merchant.GatewaySymmetricKey,
+                                GatewayKeys().PublicKey, GatewayKeys().PrivateKey),
+              "0");
+}
+
+TEST_F(MerchantTest, FailedKeySendStopsTheRest) {
+    AcceptOrder();
+    transport.FailFor[kGatewayIP] = "Host Lookup Canceled";
+    GatewayKeyArrives();
+    EXPECT_TRUE(transport.Sent.empty());
+    EXPECT_EQ(LastLine(), "*** Host Lookup Canceled");
+    EXPECT_EQ(merchant.GatewayPublicKey, GatewayKeys().PublicKey);
+    EXPECT_EQ(merchant.GatewaySymmetricKey.size(), 24u);
+}
+
+TEST_F(MerchantTest, CreditIsLogged) {
+    AcceptOrder();
+    Bytes key = GatewayKeyArrives();
+    Receive(EnvelopeFrame(0x09, "1000", key, MerchantKeys().PublicKey), kGatewayIP);
+    ASSERT_EQ(log.Lines.size(), 1u);
+    EXPECT_EQ(log.Lines[0], "   Na \xFA\xE8"
+                            "et obchodn\xEDka byla p\xF8ips\xE1na \xE8\xE1stka 1000 K\xE8");
+    EXPECT_TRUE(transport.Sent.empty());
+}
+
+TEST_F(MerchantTest, GatewayErrorIsRelayedToTheCustomerAddress) {
+    AcceptOrder();
+    Bytes key = GatewayKeyArrives();
+    const Bytes error = "*** Platba zam\xEDtnuta";
+    Receive(EnvelopeFrame(0x09, error, key, MerchantKeys().PublicKey), kGatewayIP);
+    ASSERT_EQ(log.Lines.size(), 2u);
+    EXPECT_EQ(log.Lines[0], error);
+    EXPECT_EQ(log.Lines[1], "--- KONEC SPOJEN\xCD ---");
+    ASSERT_EQ(transport.Sent.size(), 1u);
+    EXPECT_EQ(transport.Sent[0].Host, kCustomerIP);
+    EXPECT_EQ(transport.Sent[0].Port, 2000);
+    EXPECT_EQ(OpenEnvelopeFrame(transport.Sent[0].Data, kCustomerSymmetric,
+                                CustomerKeys().PublicKey, CustomerKeys().PrivateKey),
+              error);
+}
+
+TEST_F(MerchantTest, CreditWithABadDigestIsRelayed) {
+    AcceptOrder();
+    Bytes key = GatewayKeyArrives();
+    Receive(EnvelopeFrame(0x09, "1000", key, GatewayKeys().PublicKey), kGatewayIP);
+    ASSERT_EQ(log.Lines.size(), 2u);
+    EXPECT_EQ(log.Lines[0], DigestErrorText());
+    ASSERT_EQ(transport.Sent.size(), 1u);
+    EXPECT_EQ(transport.Sent[0].Host, kCustomerIP);
+}
+
+TEST_F(MerchantTest, CreditSealedWithAnEarlierGatewayKeyNoLongerOpens) {
+    AcceptOrder();
+    Bytes old = GatewayKeyArrives();
+    GatewayKeyArrives();
+    Receive(EnvelopeFrame(0x09, "1000", old, MerchantKeys().PublicKey), kGatewayIP);
+    ASSERT_FALSE(log.Lines.empty());
+    EXPECT_TRUE(log.Lines[0].starts_with("***")) << log.Lines[0];
+}
+
+struct ClosingCase {
+    int Type;
+    bool CustomerKey;
+};
+
+class ClosingMessages : public MerchantTest, public ::testing::WithParamInterface<ClosingCase> {};
+
+TEST_P(ClosingMessages, LogTheTextAndTheEndLine) {
+    AcceptOrder();
+    Bytes gatewayKey = GatewayKeyArrives();
+    const Bytes& key = GetParam().CustomerKey ? kCustomerSymmetric : gatewayKey;
+    Receive(EnvelopeFrame(GetParam().Type, "Konec", key, MerchantKeys().PublicKey), kGatewayIP);
+    EXPECT_EQ(log.Lines, (std::vector<Bytes>{"Konec", "--- KONEC SPOJEN\xCD ---"}));
+    EXPECT_TRUE(transport.Sent.empty());
+    // A bad digest is logged in place of the content.
+    Receive(EnvelopeFrame(GetParam().Type, "Konec", key, CustomerKeys().PublicKey), kGatewayIP);
+    EXPECT_EQ(log.Lines, (std::vector<Bytes>{DigestErrorText(), "--- KONEC SPOJEN\xCD ---"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Types, ClosingMessages,
+                         ::testing::Values(ClosingCase{0x14, false}, ClosingCase{0x19, false},
+                                           ClosingCase{0x15, true}));
+
+// --- dispatch ---------------------------------------------------------------------------
+
+TEST_F(MerchantTest, OtherTypesDoNothing) {
+    AcceptOrder();
+    for (const Bytes& frame : {Bytes("01000000"), Bytes("60000"), Bytes("16000000"), Bytes("FF")}) {
+        Receive(frame, kCustomerIP);
+        EXPECT_TRUE(log.Lines.empty()) << frame;
+        EXPECT_TRUE(transport.Sent.empty()) << frame;
+    }
+    EXPECT_EQ(merchant.TotalPrice, 558);
+}
+
+TEST_F(MerchantTest, EmptyOrBadTypeIsAConversionFault) {
+    Receive("", kCustomerIP);
+    EXPECT_EQ(log.Lines, (std::vector<Bytes>{"*** '$' is not a valid integer value"}));
+    Receive("Z1000000", kCustomerIP);
+    EXPECT_EQ(log.Lines, (std::vector<Bytes>{"*** '$Z1' is not a valid integer value"}));
+    EXPECT_THROW(merchant.HandleMessage("Z1", kCustomerIP), EConvertError);
+}
+
+TEST_F(MerchantTest, MissingKeysAreOrderlyFaults) {
+    // Nothing has been exchanged: sealing the 0x16 needs the customer's key, which never came.
+    merchant.MerchantPrivateKey = CustomerKeys().PrivateKey;
+    Receive(OrderFrame("A;1;1"), kCustomerIP);
+    ASSERT_FALSE(log.Lines.empty());
+    EXPECT_TRUE(LastLine().starts_with("***")) << LastLine();
+}
+
+TEST(MerchantTexts, EndLineBytes) {
+    EXPECT_EQ(EndLine(), "--- KONEC SPOJEN\xCD ---");
+}
+
+} // namespace
+} // namespace velkor
