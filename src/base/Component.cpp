@@ -2,6 +2,7 @@
 #include "base/Component.h"
 
 #include "base/Exception.h"
+#include "base/Text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -49,13 +50,7 @@ void TComponent::DestroyComponents() {
 
 TComponent* TComponent::FindComponent(std::string_view name) const {
     for (TComponent* c : FComponents) {
-        const std::string& n = c->FName;
-        if (n.size() == name.size() &&
-            std::equal(n.begin(), n.end(), name.begin(), [](char a, char b) {
-                return std::tolower(static_cast<unsigned char>(a)) ==
-                       std::tolower(static_cast<unsigned char>(b));
-            }))
-            return c;
+        if (SameText(c->FName, name)) return c;
     }
     return nullptr;
 }

@@ -3,6 +3,7 @@
 // (P first, then S1 to S4, one run of digits).
 #include "cipher/Blowfish.h"
 
+#include "base/ByteOrder.h"
 #include "base/Wipe.h"
 
 #include <algorithm>
@@ -177,18 +178,6 @@ const std::uint32_t kInitS[4][256] = {
     },
 };
 
-std::uint32_t LoadBE(const std::uint8_t* p) {
-    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
-           std::uint32_t{p[3]};
-}
-
-void StoreBE(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v >> 24);
-    p[1] = static_cast<std::uint8_t>(v >> 16);
-    p[2] = static_cast<std::uint8_t>(v >> 8);
-    p[3] = static_cast<std::uint8_t>(v);
-}
-
 inline std::uint32_t F(const std::uint32_t* s, std::uint32_t x) {
     return ((s[x >> 24] + s[256 + ((x >> 16) & 255)]) ^ s[512 + ((x >> 8) & 255)]) +
            s[768 + (x & 255)];
@@ -239,16 +228,16 @@ void MakeState(const std::uint8_t* key, std::size_t length, std::uint32_t* state
 }
 
 void Encipher(const std::uint32_t* state, std::uint8_t* block) {
-    std::uint32_t l = LoadBE(block), r = LoadBE(block + 4);
+    std::uint32_t l = LoadBE32(block), r = LoadBE32(block + 4);
     EncipherWords(state, l, r);
-    StoreBE(block, l);
-    StoreBE(block + 4, r);
+    StoreBE32(block, l);
+    StoreBE32(block + 4, r);
 }
 
 void Decipher(const std::uint32_t* state, std::uint8_t* block) {
     const std::uint32_t* p = state;
     const std::uint32_t* s = state + 18;
-    std::uint32_t l = LoadBE(block), r = LoadBE(block + 4);
+    std::uint32_t l = LoadBE32(block), r = LoadBE32(block + 4);
     for (int i = 17; i > 1; i -= 2) {
         l ^= p[i];
         r ^= F(s, l);
@@ -257,8 +246,8 @@ void Decipher(const std::uint32_t* state, std::uint8_t* block) {
     }
     l ^= p[1];
     r ^= p[0];
-    StoreBE(block, r);
-    StoreBE(block + 4, l);
+    StoreBE32(block, r);
+    StoreBE32(block + 4, l);
 }
 
 } // namespace blowfish

@@ -2,6 +2,7 @@
 // are registered, in the order and with the names and notes of the full list.
 #include "cipher/CipherRegistry.h"
 
+#include "base/Text.h"
 #include "cipher/Blowfish.h"
 #include "cipher/DES.h"
 #include "hash/StringFormat.h"
@@ -11,19 +12,6 @@
 
 namespace velkor {
 namespace {
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
-    return s;
-}
-
-bool SameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 std::string_view NamePart(const std::string& text) {
     std::string_view t(text);

@@ -3,6 +3,7 @@
 // eight tables of 64 words and the initial and final permutations done by swap-and-mask steps.
 #include "cipher/DesEngine.h"
 
+#include "base/ByteOrder.h"
 #include "base/Wipe.h"
 
 namespace velkor::des {
@@ -119,18 +120,6 @@ const std::uint8_t kPC2[48] = {14, 17, 11, 24, 1,  5,  3,  28, 15, 6,  21, 10, 2
                                51, 45, 33, 48, 44, 49, 39, 56, 34, 53, 46, 42, 50, 36, 29, 32};
 const std::uint8_t kShifts[16] = {1, 1, 2, 2, 2, 2, 2, 2, 1, 2, 2, 2, 2, 2, 2, 1};
 
-std::uint32_t LoadBE(const std::uint8_t* p) {
-    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
-           std::uint32_t{p[3]};
-}
-
-void StoreBE(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v >> 24);
-    p[1] = static_cast<std::uint8_t>(v >> 16);
-    p[2] = static_cast<std::uint8_t>(v >> 8);
-    p[3] = static_cast<std::uint8_t>(v);
-}
-
 constexpr std::uint32_t Rotl(std::uint32_t x, unsigned n) {
     return (x << n) | (x >> (32 - n));
 }
@@ -183,7 +172,7 @@ void MakeSchedule(const std::uint8_t* key, std::uint32_t* schedule, bool reverse
 }
 
 void Block(const std::uint32_t* schedule, std::uint8_t* block) {
-    std::uint32_t l = LoadBE(block), r = LoadBE(block + 4);
+    std::uint32_t l = LoadBE32(block), r = LoadBE32(block + 4);
     // Initial permutation.
     SwapMove(l, r, 4, 0x0F0F0F0Fu);
     SwapMove(l, r, 16, 0x0000FFFFu);
@@ -201,8 +190,8 @@ void Block(const std::uint32_t* schedule, std::uint8_t* block) {
     SwapMove(l, r, 2, 0x33333333u);
     SwapMove(r, l, 16, 0x0000FFFFu);
     SwapMove(r, l, 4, 0x0F0F0F0Fu);
-    StoreBE(block, r);
-    StoreBE(block + 4, l);
+    StoreBE32(block, r);
+    StoreBE32(block + 4, l);
 }
 
 } // namespace velkor::des

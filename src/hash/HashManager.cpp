@@ -2,6 +2,7 @@
 // its stored property "Hash".
 #include "hash/HashManager.h"
 
+#include "base/Text.h"
 #include "hash/HashRegistry.h"
 #include "hash/StringFormat.h"
 
@@ -9,17 +10,6 @@
 #include <cctype>
 
 namespace velkor {
-
-namespace {
-
-bool SameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-} // namespace
 
 THashManager::THashManager(TComponent* owner) : TComponent(owner) {}
 

@@ -1,6 +1,7 @@
 // The hash registry: entries "name=category" with their classes, in registration order.
 #include "hash/HashRegistry.h"
 
+#include "base/Text.h"
 #include "hash/Hashes.h"
 #include "hash/StringFormat.h"
 
@@ -10,21 +11,6 @@
 namespace velkor {
 
 namespace {
-
-bool SameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-// Blanks and control characters count as blank.
-std::string_view Trim(std::string_view s) {
-    auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
-    return s;
-}
 
 std::string_view NamePart(const std::string& text) {
     return std::string_view(text).substr(0, text.find('='));

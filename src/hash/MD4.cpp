@@ -1,14 +1,14 @@
 // The MD4 compression function (RFC 1320) and the class's self-test value.
 #include "hash/MD4Family.h"
 
-#include "hash/ByteOrder.h"
+#include "base/ByteOrder.h"
 
 namespace velkor {
 
 namespace {
 
-using hashing::LoadLE32;
-using hashing::Rol;
+using ::velkor::LoadLE32;
+using ::velkor::Rol;
 
 // MD4 of SelfTestInput.
 constexpr std::uint8_t kSelfTest[16] = {0x25, 0xEA, 0xBF, 0xCC, 0x8C, 0xC9, 0x6F, 0xD9,

@@ -2,15 +2,15 @@
 // class derived from THash_MD4.
 #include "hash/MD4Family.h"
 
+#include "base/ByteOrder.h"
 #include "base/Wipe.h"
-#include "hash/ByteOrder.h"
 
 #include <cstring>
 
 namespace velkor {
 
-using hashing::LoadLE32;
-using hashing::StoreLE32;
+using ::velkor::LoadLE32;
+using ::velkor::StoreLE32;
 
 THash_MD4::~THash_MD4() {
     SecureWipe(FState, sizeof FState);

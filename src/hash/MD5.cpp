@@ -1,14 +1,14 @@
 // The MD5 compression function of RFC 1321.
 #include "hash/MD5.h"
 
-#include "hash/ByteOrder.h"
+#include "base/ByteOrder.h"
 
 namespace velkor {
 
 namespace {
 
-using hashing::LoadLE32;
-using hashing::Rol;
+using ::velkor::LoadLE32;
+using ::velkor::Rol;
 
 // The integer parts of 2^32 * |sin(i)|, i = 1..64.
 constexpr std::uint32_t kSine[64] = {

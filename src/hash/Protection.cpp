@@ -1,6 +1,7 @@
 // Chaining and the run drivers of the protection base.
 #include "hash/Protection.h"
 
+#include "base/Text.h"
 #include "hash/StringFormat.h"
 
 #include <algorithm>
@@ -20,23 +21,11 @@ void Progress(TProtection* sender, std::int64_t current, std::int64_t maximal) {
     if (Hook()) Hook()(sender, current, maximal);
 }
 
-bool SameFileName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 // Another name of the same file ("./a" for "a", a link): creating the destination would
 // empty the source before it is read, so such a pair is processed in place as well.
 bool SameFile(const std::string& a, const std::string& b) {
     std::error_code error;
     return std::filesystem::equivalent(a, b, error) && !error;
-}
-
-bool IsBlank(const std::string& s) {
-    return std::all_of(s.begin(), s.end(),
-                       [](char c) { return static_cast<unsigned char>(c) <= ' '; });
 }
 
 } // namespace
@@ -142,8 +131,8 @@ void TProtection::ProcessStream(TStream* source, TStream* dest, std::int64_t siz
 
 void TProtection::ProcessFile(const std::string& source, const std::string& dest,
                               TProcessAction action) {
-    bool separate = !SameFileName(source, dest) && !SameFile(source, dest) &&
-                    (!IsBlank(dest) || action == TProcessAction::Measure);
+    bool separate = !SameText(source, dest) && !SameFile(source, dest) &&
+                    (!Trim(dest).empty() || action == TProcessAction::Measure);
     std::unique_ptr<TFileStream> in, out;
     if (separate) {
         in = std::make_unique<TFileStream>(source, TFileMode::fmOpenRead);

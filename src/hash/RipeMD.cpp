@@ -3,7 +3,7 @@
 // constants and step functions.
 #include "hash/RipeMD.h"
 
-#include "hash/ByteOrder.h"
+#include "base/ByteOrder.h"
 
 #include <utility>
 
@@ -11,8 +11,8 @@ namespace velkor {
 
 namespace {
 
-using hashing::LoadLE32;
-using hashing::Rol;
+using ::velkor::LoadLE32;
+using ::velkor::Rol;
 
 // Message word order of the left and the right line, five rounds of sixteen steps.
 constexpr int kOrderL[80] = {0, 1,  2,  3,  4,  5,  6,  7,  8,  9, 10, 11, 12, 13, 14, 15,

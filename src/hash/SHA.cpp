@@ -1,15 +1,15 @@
 // The SHA-0/SHA-1 compression function (FIPS 180 and 180-1) and the big-endian finish.
 #include "hash/SHA.h"
 
-#include "hash/ByteOrder.h"
+#include "base/ByteOrder.h"
 
 namespace velkor {
 
 namespace {
 
-using hashing::ByteSwap32;
-using hashing::LoadBE32;
-using hashing::Rol;
+using ::velkor::ByteSwap32;
+using ::velkor::LoadBE32;
+using ::velkor::Rol;
 
 // SHA-0 and SHA-1 of SelfTestInput.
 constexpr std::uint8_t kSelfTestSHA[20] = {0xDC, 0x1F, 0x7D, 0x7C, 0x96, 0xDD, 0xC7,

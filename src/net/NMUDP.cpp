@@ -5,6 +5,7 @@
 
 #include "base/Convert.h"
 #include "base/Format.h"
+#include "base/Text.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -28,13 +29,6 @@ constexpr int kIgnoredErrorMask = 10035;
 
 bool ValidPort(int port) {
     return port >= 0 && port <= 65535;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
 }
 
 std::string DottedAddress(const sockaddr_in& address) {
@@ -396,14 +390,14 @@ bool TNMUDP::ReadProperty(std::string_view name, const TPropertyValue& value) {
         if (value.Kind != TPropertyKind::Integer) throw EReadError("Invalid property value");
         return StrToInt(value.Text);
     };
-    if (SameName(name, "RemoteHost")) {
+    if (SameText(name, "RemoteHost")) {
         if (value.Kind != TPropertyKind::String) throw EReadError("Invalid property value");
         SetRemoteHost(value.Text);
-    } else if (SameName(name, "RemotePort")) {
+    } else if (SameText(name, "RemotePort")) {
         SetRemotePort(integer());
-    } else if (SameName(name, "LocalPort")) {
+    } else if (SameText(name, "LocalPort")) {
         SetLocalPort(integer());
-    } else if (SameName(name, "ReportLevel")) {
+    } else if (SameText(name, "ReportLevel")) {
         SetReportLevel(integer());
     } else {
         return false;

@@ -1,4 +1,4 @@
-// Word access for the hash compression functions: 32-bit loads and stores in a fixed byte
+// Word access for the hash and cipher primitives: 32-bit loads and stores in a fixed byte
 // order from unaligned byte areas, rotation and byte swap. Written portably; compilers turn
 // each of them into a single load, store, rotate or bswap instruction.
 #pragma once
@@ -6,7 +6,7 @@
 #include <bit>
 #include <cstdint>
 
-namespace velkor::hashing {
+namespace velkor {
 
 inline std::uint32_t Rol(std::uint32_t x, int n) {
     return std::rotl(x, n);
@@ -26,6 +26,13 @@ inline std::uint32_t LoadBE32(const std::uint8_t* p) {
            static_cast<std::uint32_t>(p[2]) << 8 | static_cast<std::uint32_t>(p[3]);
 }
 
+inline void StoreBE32(std::uint8_t* p, std::uint32_t v) {
+    p[0] = static_cast<std::uint8_t>(v >> 24);
+    p[1] = static_cast<std::uint8_t>(v >> 16);
+    p[2] = static_cast<std::uint8_t>(v >> 8);
+    p[3] = static_cast<std::uint8_t>(v);
+}
+
 inline void StoreLE32(std::uint8_t* p, std::uint32_t v) {
     p[0] = static_cast<std::uint8_t>(v);
     p[1] = static_cast<std::uint8_t>(v >> 8);
@@ -33,4 +40,4 @@ inline void StoreLE32(std::uint8_t* p, std::uint32_t v) {
     p[3] = static_cast<std::uint8_t>(v >> 24);
 }
 
-} // namespace velkor::hashing
+} // namespace velkor
