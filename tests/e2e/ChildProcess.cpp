@@ -161,12 +161,16 @@ std::optional<int> ChildProcess::Terminate(std::chrono::milliseconds grace) {
     return status;
 }
 
+std::string ChildProcess::ErrorOutput() const {
+    std::ifstream err(FErrPath, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(err)), std::istreambuf_iterator<char>());
+}
+
 std::string ChildProcess::Transcript() const {
     std::string text = "--- " + FName + " (standard output) ---\n";
     for (const std::string& line : FLines) text += line + "\n";
     if (!FPartial.empty()) text += FPartial + "\n";
-    std::ifstream err(FErrPath, std::ios::binary);
-    std::string errText((std::istreambuf_iterator<char>(err)), std::istreambuf_iterator<char>());
+    std::string errText = ErrorOutput();
     if (!errText.empty()) text += "--- " + FName + " (standard error) ---\n" + errText;
     return text;
 }

@@ -40,6 +40,8 @@ public:
 
     // The complete lines of standard output read so far (without their line ends).
     const std::vector<std::string>& Lines() const { return FLines; }
+    // What it wrote on standard error so far.
+    std::string ErrorOutput() const;
     // Its name, every output line and its standard error, for a failure message.
     std::string Transcript() const;
 

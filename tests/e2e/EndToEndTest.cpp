@@ -239,5 +239,46 @@ TEST_F(EndToEnd, TamperedOrderIsRefusedAndTheErrorRelayedToTheCustomer) {
     EXPECT_EQ(merchant.Terminate(), 0);
 }
 
+// The peers on their own: how they stop, and how they refuse to run or give up.
+TEST_F(EndToEnd, PeersStopOnSignalAndRefuseClearly) {
+    ChildProcess& gateway = Start("gateway", {kGatewayBin});
+    ASSERT_TRUE(gateway.WaitForLine(
+        [](const std::string& l) {
+            return l.find("gateway listening on UDP port 2003") != std::string::npos;
+        },
+        15s));
+    EXPECT_EQ(gateway.Terminate(), 0);
+    ASSERT_FALSE(gateway.Lines().empty());
+    EXPECT_NE(gateway.Lines().back().find("  stopped"), std::string::npos);
+
+    ChildProcess& noKey = Start("customer without a gateway key", {kCustomerBin});
+    EXPECT_EQ(noKey.WaitExit(10s), 2);
+    EXPECT_NE(noKey.ErrorOutput().find("velkor-customer: --gateway-key FILE is needed"),
+              std::string::npos);
+
+    const std::string gatewayKey = dir.File("gateway.pub");
+    peer::WritePublicKeyFile(gatewayKey, GatewayKeys().PublicKey);
+    ChildProcess& alone = Start("customer without a merchant",
+                                {kCustomerBin, "--gateway-key", gatewayKey, "--timeout", "0.5"});
+    EXPECT_EQ(alone.WaitExit(10s), 2);
+    EXPECT_TRUE(
+        HasLineContaining(alone.Lines(), "*** no answer (0x60) from the merchant within 0.5 s"));
+
+    // Port 2000 held by someone else.
+    int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(2000);
+    a.sin_addr.s_addr = htonl(INADDR_ANY);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a), 0);
+    ChildProcess& blocked =
+        Start("customer on a taken port", {kCustomerBin, "--gateway-key", gatewayKey});
+    auto status = blocked.WaitExit(10s);
+    ::close(fd);
+    EXPECT_EQ(status, 2);
+    EXPECT_TRUE(HasLineContaining(
+        blocked.Lines(), "*** UDP port 2000 cannot be bound: is another program listening on it?"));
+}
+
 } // namespace
 } // namespace velkor::test
