@@ -7,13 +7,13 @@
 
 namespace velkor::peer {
 
-TOptions::TOptions(std::vector<TOptionSpec> specs) : FSpecs(std::move(specs)) {
-    FSpecs.push_back({"help", "", "show this text and exit", false});
+TOptions::TOptions(std::vector<TOptionDef> definitions) : FDefinitions(std::move(definitions)) {
+    FDefinitions.push_back({"help", "", "show this text and exit", false});
 }
 
-const TOptionSpec* TOptions::Find(const std::string& name) const {
-    for (const TOptionSpec& spec : FSpecs)
-        if (spec.Name == name) return &spec;
+const TOptionDef* TOptions::Find(const std::string& name) const {
+    for (const TOptionDef& option : FDefinitions)
+        if (option.Name == name) return &option;
     return nullptr;
 }
 
@@ -36,17 +36,17 @@ void TOptions::Parse(const std::vector<std::string>& args) {
             name.resize(eq);
             inlineValue = true;
         }
-        const TOptionSpec* spec = Find(name);
-        if (spec == nullptr) throw EOptionError("unknown option --" + name + " (see --help)");
-        if (spec->Value.empty()) {
+        const TOptionDef* option = Find(name);
+        if (option == nullptr) throw EOptionError("unknown option --" + name + " (see --help)");
+        if (option->Value.empty()) {
             if (inlineValue) throw EOptionError("--" + name + " takes no value");
         } else if (!inlineValue) {
             if (i + 1 >= args.size())
-                throw EOptionError("--" + name + " needs a value (" + spec->Value + ")");
+                throw EOptionError("--" + name + " needs a value (" + option->Value + ")");
             value = args[++i];
         }
         auto& values = FValues[name];
-        if (!values.empty() && !spec->Repeatable)
+        if (!values.empty() && !option->Repeatable)
             throw EOptionError("--" + name + " may be given only once");
         values.push_back(value);
     }
@@ -93,13 +93,13 @@ std::chrono::milliseconds TOptions::Seconds(const std::string& name,
 
 std::string TOptions::Help(const std::string& program, const std::string& summary) const {
     std::string text = "Usage: " + program + " [options]\n" + summary + "\n\nOptions:\n";
-    for (const TOptionSpec& spec : FSpecs) {
-        std::string left = "  --" + spec.Name + (spec.Value.empty() ? "" : " " + spec.Value);
+    for (const TOptionDef& option : FDefinitions) {
+        std::string left = "  --" + option.Name + (option.Value.empty() ? "" : " " + option.Value);
         if (left.size() < 26)
             left.resize(26, ' ');
         else
             left += "  ";
-        text += left + spec.Help + (spec.Repeatable ? " (may be repeated)" : "") + "\n";
+        text += left + option.Help + (option.Repeatable ? " (may be repeated)" : "") + "\n";
     }
     return text;
 }

@@ -16,7 +16,7 @@ public:
     using Exception::Exception;
 };
 
-struct TOptionSpec {
+struct TOptionDef {
     std::string Name;  // without the leading "--"
     std::string Value; // the value's placeholder in the help ("PORT"); empty for a flag
     std::string Help;  // one line
@@ -25,7 +25,7 @@ struct TOptionSpec {
 
 class TOptions {
 public:
-    explicit TOptions(std::vector<TOptionSpec> specs);
+    explicit TOptions(std::vector<TOptionDef> definitions);
 
     // Raises EOptionError for an unknown option, a missing value, a flag given a value, an
     // option given twice that may be given once, and any argument that is not an option.
@@ -45,9 +45,9 @@ public:
     std::string Help(const std::string& program, const std::string& summary) const;
 
 private:
-    const TOptionSpec* Find(const std::string& name) const;
+    const TOptionDef* Find(const std::string& name) const;
 
-    std::vector<TOptionSpec> FSpecs;
+    std::vector<TOptionDef> FDefinitions;
     std::map<std::string, std::vector<std::string>> FValues;
 };
 
