@@ -121,19 +121,27 @@ Bytes ParseRsaFrame(const Bytes& frame, const Bytes& publicKey, const Bytes& pri
     return RsaDecipher(cipherText, publicKey, privateKey);
 }
 
-Bytes SealEnvelope(const Bytes& content, const Bytes& symmetricKey, const Bytes& publicKey) {
-    Bytes body = Hex4(content.size()) + content;
+Bytes DigestField(const Bytes& content, const Bytes& publicKey) {
     THashManager hash(nullptr);
     hash.SetAlgorithm(kEnvelopeHash);
     hash.HashText(content);
     Bytes digest = ToFormat(RsaEncipher(hash.DigestBytes(), publicKey), fmtHEX);
-    body += Hex4(digest.size()) + digest;
+    return Hex4(digest.size()) + digest;
+}
 
+Bytes EncipherBody(const Bytes& body, const Bytes& symmetricKey) {
+    THashManager hash(nullptr);
+    hash.SetAlgorithm(kEnvelopeHash);
     TCipherManager cipher(nullptr);
     cipher.SetHashManager(&hash);
     cipher.SetAlgorithm(kEnvelopeCipher);
     cipher.SetKeyText(symmetricKey, nullptr);
     return cipher.EncipherText(body);
+}
+
+Bytes SealEnvelope(const Bytes& content, const Bytes& symmetricKey, const Bytes& publicKey) {
+    return EncipherBody(Hex4(content.size()) + content + DigestField(content, publicKey),
+                        symmetricKey);
 }
 
 Bytes BuildEnvelope(const Bytes& content, const Bytes& symmetricKey, const Bytes& publicKey) {
@@ -147,14 +155,18 @@ Bytes OpenEnvelopeFrame(const Bytes& frame, const Bytes& symmetricKey, const Byt
                          ownPrivateKey);
 }
 
+Bytes OpenBareEnvelope(const Bytes& envelope, const Bytes& symmetricKey, const Bytes& ownPublicKey,
+                       const Bytes& ownPrivateKey) {
+    return OpenSealedHex(Copy(envelope, 5, HeaderNumber(envelope, 1, 4)), symmetricKey,
+                         ownPublicKey, ownPrivateKey);
+}
+
 Bytes OpenDualFrame(const Bytes& frame, const Bytes& ownPublicKey, const Bytes& ownPrivateKey,
                     const Bytes& symmetricKey, Bytes& forwardPart) {
     long long a = HeaderNumber(frame, 3, 4);
     forwardPart = Copy(frame, 3, a + 4);
     long long b = HeaderNumber(frame, a + 7, 4);
-    Bytes second = Copy(frame, a + 7, b + 4);
-    return OpenSealedHex(Copy(second, 5, HeaderNumber(second, 1, 4)), symmetricKey, ownPublicKey,
-                         ownPrivateKey);
+    return OpenBareEnvelope(Copy(frame, a + 7, b + 4), symmetricKey, ownPublicKey, ownPrivateKey);
 }
 
 const Bytes& DigestErrorText() {

@@ -55,10 +55,19 @@ Bytes ParseRsaFrame(const Bytes& frame, const Bytes& publicKey, const Bytes& pri
 Bytes BuildEnvelope(const Bytes& content, const Bytes& symmetricKey, const Bytes& publicKey);
 // The sealed text (before its hex form): what BuildEnvelope and SendEnvelopeFrame carry.
 Bytes SealEnvelope(const Bytes& content, const Bytes& symmetricKey, const Bytes& publicKey);
+// The two steps of SealEnvelope, for a peer that builds a body of its own. DigestField is the
+// digest half of a body: 4 hex digits of length + hex(RSA(MD5(content))) under `publicKey`.
+// EncipherBody enciphers a whole body as every envelope is, giving the MIME Base 64 text.
+Bytes DigestField(const Bytes& content, const Bytes& publicKey);
+Bytes EncipherBody(const Bytes& body, const Bytes& symmetricKey);
 
 // The content of a framed envelope, or DigestErrorText() when its digest does not match.
 Bytes OpenEnvelopeFrame(const Bytes& frame, const Bytes& symmetricKey, const Bytes& ownPublicKey,
                         const Bytes& ownPrivateKey);
+// The content of a bare envelope (4 hex digits of length + the sealed text's hex), or
+// DigestErrorText() when its digest does not match.
+Bytes OpenBareEnvelope(const Bytes& envelope, const Bytes& symmetricKey, const Bytes& ownPublicKey,
+                       const Bytes& ownPrivateKey);
 // The forward part (its length field and text) goes to `forwardPart` before the second part is
 // opened, so the caller has it even when opening fails. Returns the second part's content or
 // DigestErrorText().

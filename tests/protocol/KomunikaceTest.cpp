@@ -192,6 +192,51 @@ TEST(Envelopes, TamperedSealedTextIsRefusedOrDetected) {
     }
 }
 
+// --- bare envelopes and bodies of one's own ------------------------------------------------
+
+TEST(BareEnvelopes, OpenToTheContentAndIgnoreWhatFollows) {
+    Bytes envelope = BuildEnvelope(Bytes("pay\x00me", 6), "sk", MerchantKeys().PublicKey);
+    for (const Bytes& text : {envelope, envelope + "0004ABCD"})
+        EXPECT_EQ(OpenBareEnvelope(text, "sk", MerchantKeys().PublicKey, MerchantKeys().PrivateKey),
+                  Bytes("pay\x00me", 6));
+}
+
+TEST(BareEnvelopes, BadLengthFieldIsAConversionFault) {
+    EXPECT_EQ(ConvertFault([] {
+                  OpenBareEnvelope("zz00ABCD", "sk", MerchantKeys().PublicKey,
+                                   MerchantKeys().PrivateKey);
+              }),
+              "'$zz00' is not a valid integer value");
+}
+
+// A peer may build a body itself: with the digest field of its own content it opens like any
+// envelope; with the digest of other bytes the receiver sees the digest error text.
+TEST(BareEnvelopes, OwnBodyOpensOnlyWithTheDigestOfItsContent) {
+    const Bytes content = "A;2;300\r\nB;10;50";
+    struct Case {
+        Bytes DigestOf;
+        Bytes Expected;
+    };
+    for (const Case& c : {Case{content, content}, Case{content + " ", DigestErrorText()},
+                          Case{"", DigestErrorText()}}) {
+        Bytes body = IntToHex(static_cast<std::uint32_t>(content.size()), 4) + content +
+                     DigestField(c.DigestOf, MerchantKeys().PublicKey);
+        Bytes hex = ToFormat(EncipherBody(body, "ck"), fmtHEX);
+        Bytes envelope = IntToHex(static_cast<std::uint32_t>(hex.size()), 4) + hex;
+        EXPECT_EQ(
+            OpenBareEnvelope(envelope, "ck", MerchantKeys().PublicKey, MerchantKeys().PrivateKey),
+            c.Expected)
+            << c.DigestOf;
+    }
+}
+
+TEST(BareEnvelopes, DigestFieldIsLengthAndHexOfTheRsaText) {
+    Bytes field = DigestField("558", MerchantKeys().PublicKey);
+    ASSERT_EQ(field.size(), 4u + 172u);
+    EXPECT_EQ(field.substr(0, 4), "00AC");
+    EXPECT_EQ(field.find_first_not_of("0123456789ABCDEF"), Bytes::npos);
+}
+
 // --- dual frames --------------------------------------------------------------------------
 
 TEST(DualFrames, ForwardPartAndContent) {

@@ -1,0 +1,284 @@
+// The real programs over loopback UDP with the real one-second waits: the merchant window on
+// Qt's offscreen platform, the gateway and the customer, each followed through its standard
+// output. The ports 2000, 2003 and 2004 are fixed, so they must be free.
+#include "ChildProcess.h"
+#include "Keys.h"
+#include "TempDir.h"
+
+#include "common/KeyFile.h"
+#include "hash/StringFormat.h"
+#include "rsa/BuiltInKeyPair.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <netinet/in.h>
+#include <regex>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace velkor::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+const char* const kMerchantBin = VELKOR_MERCHANT_BIN;
+const char* const kCustomerBin = VELKOR_CUSTOMER_BIN;
+const char* const kGatewayBin = VELKOR_GATEWAY_BIN;
+
+// Empty when the port can be bound, otherwise what to tell the user.
+std::string PortTaken(int port) {
+    int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<std::uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_ANY);
+    bool free = fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
+    if (fd >= 0) ::close(fd);
+    if (free) return {};
+    return "UDP port " + std::to_string(port) +
+           " is taken: another merchant, customer or gateway (or another program) is using it. "
+           "End it and run this test again.";
+}
+
+void SendDatagram(int port, const std::string& data) {
+    int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<std::uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ssize_t sent =
+        ::sendto(fd, data.data(), data.size(), 0, reinterpret_cast<const sockaddr*>(&a), sizeof a);
+    ::close(fd);
+    ASSERT_EQ(sent, static_cast<ssize_t>(data.size()));
+}
+
+bool IsTimeStamp(const std::string& line) {
+    static const std::regex stamp(R"(\d\d\.\d\d\.\d{4} \d\d:\d\d:\d\d)");
+    return std::regex_match(line, stamp);
+}
+
+// The lines in this order, each right after the one before, starting anywhere.
+::testing::AssertionResult HasRun(const std::vector<std::string>& lines,
+                                  const std::vector<std::string>& run) {
+    for (std::size_t i = 0; i + run.size() <= lines.size(); ++i)
+        if (std::equal(run.begin(), run.end(), lines.begin() + static_cast<long>(i)))
+            return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "no run starting with \"" << run.front() << "\"";
+}
+
+bool HasLineContaining(const std::vector<std::string>& lines, const std::string& part) {
+    for (const std::string& line : lines)
+        if (line.find(part) != std::string::npos) return true;
+    return false;
+}
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (int port : {2000, 2003, 2004}) {
+            std::string taken = PortTaken(port);
+            if (!taken.empty()) GTEST_FAIL() << taken;
+        }
+    }
+
+    void TearDown() override {
+        if (HasFailure() || std::getenv("VELKOR_E2E_SHOW"))
+            for (const auto& p : FProcesses) std::cout << p->Transcript();
+        // Destroying them kills what still runs.
+        FProcesses.clear();
+    }
+
+    ChildProcess& Start(const std::string& name, std::vector<std::string> argv) {
+        // Without a display the merchant chooses the offscreen platform itself.
+        FProcesses.push_back(std::make_unique<ChildProcess>(
+            name, std::move(argv),
+            std::vector<std::string>{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}));
+        return *FProcesses.back();
+    }
+
+    ChildProcess& StartMerchant() {
+        ChildProcess& merchant = Start("merchant", {kMerchantBin});
+        auto done = merchant.WaitForLine(
+            [](const std::string& l) { return l.rfind("   Hotovo , doba generování: ", 0) == 0; },
+            15s);
+        EXPECT_TRUE(done) << "the merchant wrote no start-up banner";
+        return merchant;
+    }
+
+    TempDir dir;
+
+private:
+    std::vector<std::unique_ptr<ChildProcess>> FProcesses;
+};
+
+TEST_F(EndToEnd, MerchantAloneShowsItsBannerAndEachArrival) {
+    ChildProcess& merchant = StartMerchant();
+    ASSERT_FALSE(HasFailure());
+    const auto& lines = merchant.Lines();
+    ASSERT_GE(lines.size(), 8u);
+    EXPECT_EQ(lines[0], "");
+    EXPECT_TRUE(IsTimeStamp(lines[1])) << lines[1];
+    EXPECT_EQ(lines[2], "Generuji veřejný a privátní klíč ...");
+    EXPECT_EQ(lines[3], "   Privátní klíč:");
+    EXPECT_EQ(lines[4], "   " + ToFormat(Bytes(kBuiltInPrivateKey), fmtHEX));
+    EXPECT_EQ(lines[5], "   Veřejný klíč:");
+    EXPECT_EQ(lines[6], "   " + ToFormat(Bytes(kBuiltInPublicKey), fmtHEX));
+    EXPECT_EQ(lines[4].size(), 3u + 346u);
+    EXPECT_EQ(lines[6].size(), 3u + 186u);
+    EXPECT_EQ(lines[7].rfind("   Hotovo , doba generování: ", 0), 0u);
+
+    SendDatagram(2004, "010006414243"); // 12 bytes of a type the merchant leaves alone
+    auto arrival = merchant.WaitForLine("Přijata data od 127.0.0.1, Délka: 12 bajtů", 5s, 8);
+    ASSERT_TRUE(arrival);
+    EXPECT_EQ(*arrival, 10u);
+    EXPECT_EQ(lines[8], "");
+    EXPECT_TRUE(IsTimeStamp(lines[9])) << lines[9];
+
+    EXPECT_EQ(merchant.Terminate(), 0);
+}
+
+struct Arrival {
+    long long Ms;
+    std::string Type;
+};
+
+// "   1234 ms  received 0x58 from ..." lines of a peer.
+std::vector<Arrival> Arrivals(const std::vector<std::string>& lines) {
+    static const std::regex received(R"(\s*(\d+) ms  received 0x([0-9A-F]{2}) .*)");
+    std::vector<Arrival> arrivals;
+    std::smatch m;
+    for (const std::string& line : lines)
+        if (std::regex_match(line, m, received)) arrivals.push_back({std::stoll(m[1]), m[2]});
+    return arrivals;
+}
+
+TEST_F(EndToEnd, WholeExchangeIsCredited) {
+    const std::string gatewayKey = dir.File("gateway.pub");
+    const std::string customerKey = dir.File("customer.pub");
+    ChildProcess& gateway = Start("gateway", {kGatewayBin, "--once", "--write-public", gatewayKey});
+    ASSERT_TRUE(gateway.WaitForLine(
+        [](const std::string& l) {
+            return l.find("gateway listening on UDP port 2003") != std::string::npos;
+        },
+        15s));
+    ChildProcess& merchant = StartMerchant();
+    ASSERT_FALSE(HasFailure());
+    ChildProcess& customer = Start("customer", {kCustomerBin, "--gateway-key", gatewayKey,
+                                                "--write-public", customerKey, "--timeout", "6"});
+
+    ASSERT_TRUE(merchant.WaitForLine("   Na účet obchodníka byla připsána částka 558 Kč", 25s));
+    EXPECT_EQ(gateway.WaitExit(5s), 0);
+    EXPECT_EQ(customer.WaitExit(15s), 0);
+
+    // The merchant: the customer's keys, the priced order, the gateway's key, the credit.
+    const std::string customerHex = "   " + ToFormat(peer::ReadPublicKeyFile(customerKey), fmtHEX);
+    const std::string gatewayHex = "   " + ToFormat(peer::ReadPublicKeyFile(gatewayKey), fmtHEX);
+    const auto& m = merchant.Lines();
+    EXPECT_TRUE(HasRun(m, {"   Veřejný klíč zákazníka:", customerHex}));
+    EXPECT_TRUE(HasLineContaining(m, "   Symetrický klíč zákazníka:"));
+    const std::string blanks29(29, ' ');
+    EXPECT_TRUE(HasRun(
+        m, {"   Objednávka zákazníka:", "   Název" + std::string(25, ' ') + " Počet       Cena",
+            "   A" + blanks29 + "    2        300 Kč", "   B" + blanks29 + "   10         50 Kč",
+            "", "   Cena za zboží:       350 Kč", "   Poštovné     :       123 Kč",
+            "   Balné        :        85 Kč", "   ---------------------------",
+            "   Cena celkem  :       558 Kč"}));
+    EXPECT_TRUE(HasRun(m, {"   Veřejný klíč platební brány:", gatewayHex}));
+    EXPECT_FALSE(HasLineContaining(m, "***"));
+    EXPECT_FALSE(HasLineContaining(m, "--- KONEC SPOJENÍ ---"));
+
+    // The gateway: its messages in order, the three after its key at least a second apart.
+    std::vector<Arrival> a = Arrivals(gateway.Lines());
+    ASSERT_EQ(a.size(), 4u);
+    EXPECT_EQ(a[0].Type, "60");
+    EXPECT_EQ(a[1].Type, "58");
+    EXPECT_EQ(a[2].Type, "4F");
+    EXPECT_EQ(a[3].Type, "03");
+    // The merchant waits a full second before each send; the gateway stamps a datagram when
+    // it wakes for it, which may lag by a scheduling slice, hence the few milliseconds.
+    EXPECT_GE(a[2].Ms - a[1].Ms, 990);
+    EXPECT_GE(a[3].Ms - a[2].Ms, 990);
+    const auto& g = gateway.Lines();
+    EXPECT_TRUE(HasLineContaining(g, "identity digest 418139ED84C7C7DE528BDC52A222966506EDB165 "
+                                     "matches \"Virtuální Kramtex a.s. 12345678 987654321\""));
+    EXPECT_TRUE(HasLineContaining(g, "payment block opened: \"Účet zákazníka 19-123456789/0800\""));
+    EXPECT_TRUE(HasLineContaining(g, "sent 0x09 to 127.0.0.1:2004: credited 558 Kč"));
+
+    // The customer: one line per step, and no error.
+    const auto& c = customer.Lines();
+    for (const char* step : {"sent 0x63 to 127.0.0.1:2004", "received 0x60 from 127.0.0.1",
+                             "sent 0x59 to 127.0.0.1:2004", "sent 0x4F to 127.0.0.1:2004",
+                             "no error from the merchant within 6 s"})
+        EXPECT_TRUE(HasLineContaining(c, step)) << step;
+
+    EXPECT_EQ(merchant.Terminate(), 0);
+}
+
+TEST_F(EndToEnd, TamperedOrderIsRefusedAndTheErrorRelayedToTheCustomer) {
+    const std::string gatewayKey = dir.File("gateway.pub");
+    peer::WritePublicKeyFile(gatewayKey, GatewayKeys().PublicKey);
+    ChildProcess& merchant = StartMerchant();
+    ASSERT_FALSE(HasFailure());
+    ChildProcess& customer = Start(
+        "customer", {kCustomerBin, "--gateway-key", gatewayKey, "--tamper", "--timeout", "6"});
+
+    EXPECT_EQ(customer.WaitExit(15s), 1);
+    const std::string digestError =
+        "*** Chyba: Message digest vypočtený a message digest ze zprávy není shodný !!!";
+    EXPECT_TRUE(HasLineContaining(customer.Lines(), "received 0x16 from 127.0.0.1"));
+    EXPECT_TRUE(HasLineContaining(customer.Lines(), "error text: " + digestError));
+
+    ASSERT_TRUE(merchant.WaitForLine("--- KONEC SPOJENÍ ---", 5s));
+    EXPECT_TRUE(HasRun(merchant.Lines(), {digestError, "--- KONEC SPOJENÍ ---"}));
+    EXPECT_FALSE(HasLineContaining(merchant.Lines(), "   Objednávka zákazníka:"));
+    EXPECT_EQ(merchant.Terminate(), 0);
+}
+
+// The peers on their own: how they stop, and how they refuse to run or give up.
+TEST_F(EndToEnd, PeersStopOnSignalAndRefuseClearly) {
+    ChildProcess& gateway = Start("gateway", {kGatewayBin});
+    ASSERT_TRUE(gateway.WaitForLine(
+        [](const std::string& l) {
+            return l.find("gateway listening on UDP port 2003") != std::string::npos;
+        },
+        15s));
+    EXPECT_EQ(gateway.Terminate(), 0);
+    ASSERT_FALSE(gateway.Lines().empty());
+    EXPECT_NE(gateway.Lines().back().find("  stopped"), std::string::npos);
+
+    ChildProcess& noKey = Start("customer without a gateway key", {kCustomerBin});
+    EXPECT_EQ(noKey.WaitExit(10s), 2);
+    EXPECT_NE(noKey.ErrorOutput().find("velkor-customer: --gateway-key FILE is needed"),
+              std::string::npos);
+
+    const std::string gatewayKey = dir.File("gateway.pub");
+    peer::WritePublicKeyFile(gatewayKey, GatewayKeys().PublicKey);
+    ChildProcess& alone = Start("customer without a merchant",
+                                {kCustomerBin, "--gateway-key", gatewayKey, "--timeout", "0.5"});
+    EXPECT_EQ(alone.WaitExit(10s), 2);
+    EXPECT_TRUE(
+        HasLineContaining(alone.Lines(), "*** no answer (0x60) from the merchant within 0.5 s"));
+
+    // Port 2000 held by someone else.
+    int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(2000);
+    a.sin_addr.s_addr = htonl(INADDR_ANY);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a), 0);
+    ChildProcess& blocked =
+        Start("customer on a taken port", {kCustomerBin, "--gateway-key", gatewayKey});
+    auto status = blocked.WaitExit(10s);
+    ::close(fd);
+    EXPECT_EQ(status, 2);
+    EXPECT_TRUE(HasLineContaining(
+        blocked.Lines(), "*** UDP port 2000 cannot be bound: is another program listening on it?"));
+}
+
+} // namespace
+} // namespace velkor::test
