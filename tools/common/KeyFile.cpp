@@ -124,4 +124,33 @@ void WritePublicKeyFile(const std::string& path, const std::string& publicKey) {
     WriteWhole(path, publicKey + "\n", S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH);
 }
 
+std::vector<TOptionDef> KeyOptions(const std::string& publicKeyReader) {
+    return {
+        {"keys", "FILE", "read the key pair from FILE instead of generating one"},
+        {"write-keys", "FILE", "write the key pair to FILE"},
+        {"write-public", "FILE", "write the public key to FILE (for " + publicKeyReader + ")"},
+    };
+}
+
+TKeyPair KeysFromOptions(const TOptions& options,
+                         const std::function<void(const std::string&)>& say) {
+    TKeyPair keys;
+    if (options.Has("keys")) {
+        keys = ReadKeyFile(options.Value("keys"));
+        say("key pair read from " + options.Value("keys"));
+    } else {
+        keys = MakeKeyPair(TKeyBits::kb0512);
+        say("key pair generated (512 bits)");
+    }
+    if (options.Has("write-keys")) {
+        WriteKeyFile(options.Value("write-keys"), keys);
+        say("key pair written to " + options.Value("write-keys"));
+    }
+    if (options.Has("write-public")) {
+        WritePublicKeyFile(options.Value("write-public"), keys.PublicKey);
+        say("public key written to " + options.Value("write-public"));
+    }
+    return keys;
+}
+
 } // namespace velkor::peer

@@ -4,9 +4,12 @@
 #pragma once
 
 #include "base/Exception.h"
+#include "common/Options.h"
 #include "rsa/KeyGen.h"
 
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace velkor::peer {
 
@@ -24,6 +27,14 @@ std::string ReadPublicKeyFile(const std::string& path);
 // never reads half a key. The key file is readable by its owner only.
 void WriteKeyFile(const std::string& path, const TKeyPair& keys);
 void WritePublicKeyFile(const std::string& path, const std::string& publicKey);
+
+// The options of every peer for its key pair: --keys, --write-keys, --write-public.
+std::vector<TOptionDef> KeyOptions(const std::string& publicKeyReader);
+
+// The key pair those options ask for: read from --keys or made fresh, then written where
+// --write-keys and --write-public say. Each step is reported through `say`.
+TKeyPair KeysFromOptions(const TOptions& options,
+                         const std::function<void(const std::string&)>& say);
 
 // Raises velkor::Exception with the reason when the public key text is not usable.
 void CheckPublicKey(const std::string& publicKey);

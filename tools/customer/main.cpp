@@ -22,20 +22,19 @@ const char* const kSummary =
     "gateway can open, and waits for an error from the merchant (0x16).";
 
 TOptions MakeOptions() {
-    return TOptions({
+    std::vector<TOptionDef> definitions = {
         {"merchant", "HOST", "the merchant's address (default 127.0.0.1)"},
         {"merchant-port", "PORT", "the merchant's UDP port (default 2004)"},
         {"port", "PORT", "the UDP port to listen on (default 2000; the merchant answers on 2000)"},
         {"gateway-key", "FILE", "the gateway's public key (first line of FILE); required"},
-        {"keys", "FILE", "read the key pair from FILE instead of generating one"},
-        {"write-keys", "FILE", "write the key pair to FILE"},
-        {"write-public", "FILE", "write the public key to FILE"},
         {"line", "TEXT", "an order line name;count;price (default A;2;300 and B;10;50)", true},
         {"order", "FILE", "the order lines from FILE, one per line"},
         {"payment", "TEXT", "the payment text for the gateway"},
         {"tamper", "", "seal the order with a digest of other bytes (the merchant refuses it)"},
         {"timeout", "SECONDS", "how long to wait for each answer of the merchant (default 10)"},
-    });
+    };
+    for (TOptionDef& d : KeyOptions("velkor-gateway")) definitions.push_back(std::move(d));
+    return TOptions(std::move(definitions));
 }
 
 int Fail(const std::string& message) {
@@ -79,21 +78,7 @@ int main(int argc, char** argv) {
         settings.PaymentText =
             ToCp1250(options.Value("payment", "Účet zákazníka 19-123456789/0800"), "--payment");
 
-        if (options.Has("keys")) {
-            keys = ReadKeyFile(options.Value("keys"));
-            say("key pair read from " + options.Value("keys"));
-        } else {
-            keys = MakeKeyPair(TKeyBits::kb0512);
-            say("key pair generated (512 bits)");
-        }
-        if (options.Has("write-keys")) {
-            WriteKeyFile(options.Value("write-keys"), *keys);
-            say("key pair written to " + options.Value("write-keys"));
-        }
-        if (options.Has("write-public")) {
-            WritePublicKeyFile(options.Value("write-public"), keys->PublicKey);
-            say("public key written to " + options.Value("write-public"));
-        }
+        keys = KeysFromOptions(options, say);
     } catch (const Exception& e) {
         return Fail(e.Message());
     }

@@ -22,17 +22,16 @@ const char* const kSummary =
     "(0x09).";
 
 TOptions MakeOptions() {
-    return TOptions({
+    std::vector<TOptionDef> definitions = {
         {"port", "PORT", "the UDP port to listen on (default 2003; the merchant sends to 2003)"},
         {"merchant-port", "PORT", "the merchant's UDP port for the answers (default 2004)"},
-        {"keys", "FILE", "read the key pair from FILE instead of generating one"},
-        {"write-keys", "FILE", "write the key pair to FILE"},
-        {"write-public", "FILE", "write the public key to FILE (for velkor-customer)"},
         {"name", "TEXT", "the merchant's company name (default \"Virtuální Kramtex a.s.\")"},
         {"id", "TEXT", "the merchant's company ID (default 12345678)"},
         {"tax-id", "TEXT", "the merchant's tax ID (default 987654321)"},
         {"once", "", "end after one exchange"},
-    });
+    };
+    for (TOptionDef& d : KeyOptions("velkor-customer")) definitions.push_back(std::move(d));
+    return TOptions(std::move(definitions));
 }
 
 } // namespace
@@ -55,21 +54,7 @@ int main(int argc, char** argv) {
         settings.Identity = ToCp1250(options.Value("name", "Virtuální Kramtex a.s."), "--name") +
                             " " + ToCp1250(options.Value("id", "12345678"), "--id") + " " +
                             ToCp1250(options.Value("tax-id", "987654321"), "--tax-id");
-        if (options.Has("keys")) {
-            keys = ReadKeyFile(options.Value("keys"));
-            say("key pair read from " + options.Value("keys"));
-        } else {
-            keys = MakeKeyPair(TKeyBits::kb0512);
-            say("key pair generated (512 bits)");
-        }
-        if (options.Has("write-keys")) {
-            WriteKeyFile(options.Value("write-keys"), *keys);
-            say("key pair written to " + options.Value("write-keys"));
-        }
-        if (options.Has("write-public")) {
-            WritePublicKeyFile(options.Value("write-public"), keys->PublicKey);
-            say("public key written to " + options.Value("write-public"));
-        }
+        keys = KeysFromOptions(options, say);
     } catch (const Exception& e) {
         std::fprintf(stderr, "velkor-gateway: %s\n", e.Message().c_str());
         return 2;
