@@ -7,6 +7,7 @@
 #include "base/Cp1250.h"
 #include "base/Exception.h"
 #include "base/Format.h"
+#include "base/Wipe.h"
 #include "hash/HashManager.h"
 #include "hash/StringFormat.h"
 
@@ -22,6 +23,12 @@ bool IsErrorText(const Bytes& text) {
 const Bytes& EndLine() {
     static const Bytes line = Cz("--- KONEC SPOJENÍ ---");
     return line;
+}
+
+TMerchant::~TMerchant() {
+    SecureWipe(CustomerSymmetricKey);
+    SecureWipe(GatewaySymmetricKey);
+    SecureWipe(MerchantPrivateKey);
 }
 
 void TMerchant::Receive(const Bytes& frame, const std::string& fromIP) {

@@ -39,6 +39,10 @@ public:
     // `hashManager1` is the window's hash manager, which the identity digest uses.
     TMerchant(ILog& log, ISettings& settings, TKomunikace& komunikace, THashManager& hashManager1)
         : FLog(log), FSettings(settings), FKomunikace(komunikace), FHashManager1(hashManager1) {}
+    // The symmetric keys and the private key text are wiped when the merchant goes.
+    ~TMerchant();
+    TMerchant(const TMerchant&) = delete;
+    TMerchant& operator=(const TMerchant&) = delete;
 
     // Dispatches one frame from `fromIP`. Faults pass on to the caller.
     void HandleMessage(const Bytes& frame, const std::string& fromIP);
