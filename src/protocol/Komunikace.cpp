@@ -39,18 +39,25 @@ Bytes RsaDecipher(const Bytes& cipherText, const Bytes& publicKey, const Bytes& 
     return rsa.PrivateDecipher(cipherText);
 }
 
+// The envelope cipher: "DES Triple 24byte" keyed from a symmetric key through its own MD5 hash
+// manager, which also digests the content. Both live for one sealing or opening.
+struct TEnvelopeCipher {
+    explicit TEnvelopeCipher(const Bytes& symmetricKey) {
+        Hash.SetAlgorithm(kEnvelopeHash);
+        Cipher.SetHashManager(&Hash);
+        Cipher.SetAlgorithm(kEnvelopeCipher);
+        Cipher.SetKeyText(symmetricKey, nullptr);
+    }
+    THashManager Hash;
+    TCipherManager Cipher;
+};
+
 // Opens a sealed text given as its hex form: the body is deciphered, the digest deciphered with
 // the own private key and compared with the MD5 of the content.
 Bytes OpenSealedHex(const Bytes& hexText, const Bytes& symmetricKey, const Bytes& ownPublicKey,
                     const Bytes& ownPrivateKey) {
-    THashManager hash(nullptr);
-    hash.SetAlgorithm(kEnvelopeHash);
-    TCipherManager cipher(nullptr);
-    cipher.SetHashManager(&hash);
-    cipher.SetAlgorithm(kEnvelopeCipher);
-    cipher.SetKeyText(symmetricKey, nullptr);
-
-    Bytes body = cipher.DecipherText(FromFormat(hexText, fmtHEX));
+    TEnvelopeCipher envelope(symmetricKey);
+    Bytes body = envelope.Cipher.DecipherText(FromFormat(hexText, fmtHEX));
     std::int32_t contentLength = HeaderNumber(body, 1, 4);
     Bytes content = Copy(body, 5, contentLength);
     std::int32_t digestLength = HeaderNumber(body, static_cast<long long>(contentLength) + 5, 4);
@@ -58,8 +65,8 @@ Bytes OpenSealedHex(const Bytes& hexText, const Bytes& symmetricKey, const Bytes
         FromFormat(Copy(body, static_cast<long long>(contentLength) + 9, digestLength), fmtHEX);
     Bytes digest = RsaDecipher(digestText, ownPublicKey, ownPrivateKey);
 
-    hash.HashText(content);
-    if (digest != hash.DigestBytes()) return DigestErrorText();
+    envelope.Hash.HashText(content);
+    if (digest != envelope.Hash.DigestBytes()) return DigestErrorText();
     return content;
 }
 
@@ -130,13 +137,7 @@ Bytes DigestField(const Bytes& content, const Bytes& publicKey) {
 }
 
 Bytes EncipherBody(const Bytes& body, const Bytes& symmetricKey) {
-    THashManager hash(nullptr);
-    hash.SetAlgorithm(kEnvelopeHash);
-    TCipherManager cipher(nullptr);
-    cipher.SetHashManager(&hash);
-    cipher.SetAlgorithm(kEnvelopeCipher);
-    cipher.SetKeyText(symmetricKey, nullptr);
-    return cipher.EncipherText(body);
+    return TEnvelopeCipher(symmetricKey).Cipher.EncipherText(body);
 }
 
 Bytes SealEnvelope(const Bytes& content, const Bytes& symmetricKey, const Bytes& publicKey) {

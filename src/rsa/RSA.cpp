@@ -24,6 +24,23 @@ void WipeNumber(Limb* number) {
     SecureWipe(number, sizeof(Limb) * KeyLimbs);
 }
 
+// Raises each block of `inSize` bytes (little-endian) to `exponent` modulo `modulus` and writes
+// the `outSize` least significant bytes of each result, block after block.
+void TransformBlocks(const char* in, std::size_t inSize, std::size_t blocks, char* out,
+                     std::size_t outSize, const Limb* exponent, const Limb* modulus) {
+    Limb m[KeyLimbs];
+    Limb c[KeyLimbs];
+    for (std::size_t k = 0; k < blocks; ++k) {
+        NumAssignZero(m, KeyLimbs);
+        NumAssignZero(c, KeyLimbs);
+        BlockToNumber(in + k * inSize, inSize, m);
+        NumModExp(c, m, exponent, KeyLimbs, modulus, KeyLimbs);
+        NumberToBlock(c, out + k * outSize, outSize);
+    }
+    WipeNumber(m);
+    WipeNumber(c);
+}
+
 struct TKeyBitsName {
     TKeyBits Value;
     const char* Name;
@@ -140,17 +157,7 @@ std::string TRSA::PublicEncipher(BytesView data) {
     const std::size_t blocks = padded.size() / b;
 
     Bytes cipher(n * blocks, '\0');
-    Limb m[KeyLimbs];
-    Limb c[KeyLimbs];
-    for (std::size_t k = 0; k < blocks; ++k) {
-        NumAssignZero(m, KeyLimbs);
-        NumAssignZero(c, KeyLimbs);
-        BlockToNumber(padded.data() + k * b, b, m);
-        NumModExp(c, m, FPublicExponent, KeyLimbs, FModulus, KeyLimbs);
-        NumberToBlock(c, cipher.data() + k * n, n);
-    }
-    WipeNumber(m);
-    WipeNumber(c);
+    TransformBlocks(padded.data(), b, blocks, cipher.data(), n, FPublicExponent, FModulus);
     SecureWipe(padded);
     return EncodeRadix64(cipher);
 }
@@ -174,17 +181,7 @@ Bytes TRSA::PrivateDecipher(std::string_view data) {
     const std::size_t blocks = cipher.size() / n;
     const std::size_t b = n - 1;
     Bytes result(b * blocks, '\0');
-    Limb m[KeyLimbs];
-    Limb c[KeyLimbs];
-    for (std::size_t k = 0; k < blocks; ++k) {
-        NumAssignZero(m, KeyLimbs);
-        NumAssignZero(c, KeyLimbs);
-        BlockToNumber(cipher.data() + k * n, n, m);
-        NumModExp(c, m, FPrivateExponent, KeyLimbs, FModulus, KeyLimbs);
-        NumberToBlock(c, result.data() + k * b, b);
-    }
-    WipeNumber(m);
-    WipeNumber(c);
+    TransformBlocks(cipher.data(), n, blocks, result.data(), b, FPrivateExponent, FModulus);
 
     const std::size_t pad = static_cast<unsigned char>(result.back());
     const std::size_t keep = pad >= result.size() ? 0 : result.size() - pad;

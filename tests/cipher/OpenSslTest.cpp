@@ -14,6 +14,7 @@
 #include <openssl/des.h>
 
 #include <cstring>
+#include <functional>
 #include <random>
 
 using namespace velkor;
@@ -81,21 +82,25 @@ TEST(OpenSslDes, TripleBlocksWithThreeAndTwoKeys) {
     }
 }
 
-TEST(OpenSslDes, TripleCbcOverWholeBlocks) {
-    std::mt19937 rng(102);
+// Random keys, IVs and data through OpenSSL's three-key triple DES in a chaining mode and
+// through TCipher_3DES in `mode`: the same cipher text, and deciphering gives the data back.
+using TReference =
+    std::function<void(const Bytes& data, Bytes& out, DES_key_schedule* ks, DES_cblock* ivec)>;
+
+void CompareTripleDesMode(unsigned seed, TCipherMode mode, bool wholeBlocks,
+                          const TReference& reference) {
+    std::mt19937 rng(seed);
     for (int i = 0; i < 60; ++i) {
         Bytes key = RandomBytes(rng, 24), iv = RandomBytes(rng, 8);
-        Bytes data = RandomBytes(rng, 8 * (rng() % 40));
-        DES_key_schedule ks1 = OpenSslSchedule(key.substr(0, 8)),
-                         ks2 = OpenSslSchedule(key.substr(8, 8)),
-                         ks3 = OpenSslSchedule(key.substr(16, 8));
+        Bytes data = RandomBytes(rng, wholeBlocks ? 8 * (rng() % 40) : rng() % 200);
+        DES_key_schedule ks[3] = {OpenSslSchedule(key.substr(0, 8)),
+                                  OpenSslSchedule(key.substr(8, 8)),
+                                  OpenSslSchedule(key.substr(16, 8))};
         DES_cblock ivec;
         std::memcpy(ivec, iv.data(), 8);
         Bytes ref(data.size(), '\0');
-        DES_ede3_cbc_encrypt(reinterpret_cast<const unsigned char*>(data.data()),
-                             reinterpret_cast<unsigned char*>(ref.data()),
-                             static_cast<long>(data.size()), &ks1, &ks2, &ks3, &ivec, DES_ENCRYPT);
-        auto c = Keyed<TCipher_3DES>(key, &iv, TCipherMode::cmCBC);
+        reference(data, ref, ks, &ivec);
+        auto c = Keyed<TCipher_3DES>(key, &iv, mode);
         Bytes got(data.size(), '\0');
         c->EncipherBuffer(data.data(), got.data(), data.size());
         ASSERT_EQ(Hex(got), Hex(ref))
@@ -106,29 +111,29 @@ TEST(OpenSslDes, TripleCbcOverWholeBlocks) {
     }
 }
 
+const unsigned char* In(const Bytes& b) {
+    return reinterpret_cast<const unsigned char*>(b.data());
+}
+unsigned char* Out(Bytes& b) {
+    return reinterpret_cast<unsigned char*>(b.data());
+}
+
+TEST(OpenSslDes, TripleCbcOverWholeBlocks) {
+    CompareTripleDesMode(102, TCipherMode::cmCBC, true,
+                         [](const Bytes& data, Bytes& out, DES_key_schedule* ks, DES_cblock* iv) {
+                             DES_ede3_cbc_encrypt(In(data), Out(out),
+                                                  static_cast<long>(data.size()), &ks[0], &ks[1],
+                                                  &ks[2], iv, DES_ENCRYPT);
+                         });
+}
+
 TEST(OpenSslDes, TripleCfbEightBit) {
-    std::mt19937 rng(103);
-    for (int i = 0; i < 60; ++i) {
-        Bytes key = RandomBytes(rng, 24), iv = RandomBytes(rng, 8);
-        Bytes data = RandomBytes(rng, rng() % 200);
-        DES_key_schedule ks1 = OpenSslSchedule(key.substr(0, 8)),
-                         ks2 = OpenSslSchedule(key.substr(8, 8)),
-                         ks3 = OpenSslSchedule(key.substr(16, 8));
-        DES_cblock ivec;
-        std::memcpy(ivec, iv.data(), 8);
-        Bytes ref(data.size(), '\0');
-        DES_ede3_cfb_encrypt(reinterpret_cast<const unsigned char*>(data.data()),
-                             reinterpret_cast<unsigned char*>(ref.data()), 8,
-                             static_cast<long>(data.size()), &ks1, &ks2, &ks3, &ivec, DES_ENCRYPT);
-        auto c = Keyed<TCipher_3DES>(key, &iv, TCipherMode::cmCFB);
-        Bytes got(data.size(), '\0');
-        c->EncipherBuffer(data.data(), got.data(), data.size());
-        ASSERT_EQ(Hex(got), Hex(ref))
-            << "key " << Hex(key) << " iv " << Hex(iv) << " data " << Hex(data);
-        c->ResetChain();
-        c->DecipherBuffer(got.data(), got.data(), got.size());
-        ASSERT_EQ(got, data);
-    }
+    CompareTripleDesMode(103, TCipherMode::cmCFB, false,
+                         [](const Bytes& data, Bytes& out, DES_key_schedule* ks, DES_cblock* iv) {
+                             DES_ede3_cfb_encrypt(In(data), Out(out), 8,
+                                                  static_cast<long>(data.size()), &ks[0], &ks[1],
+                                                  &ks[2], iv, DES_ENCRYPT);
+                         });
 }
 
 TEST(OpenSslBlowfish, BlocksForEveryKeyLength) {
