@@ -151,25 +151,26 @@ public:
             {{kClose14, 0x14}, {kClose15, 0x15}, {kClose19, 0x19}, {kCredit09, 0x09}}};
         for (auto [kind, type] : sealed)
             for (int i = 0; i < 12; ++i) FPools[kind].push_back(&Keep(Sealed(kind, type)));
+        // A 0x63 frame: were its first 2048 bytes handled, a 0x60 would answer them.
         FOversize = "63FFFF" + HexDigits(kMaxUdpPayload - 6);
 
         std::vector<TDatagram> flood;
         flood.reserve(kDatagrams);
-        int oversize = 0;
+        std::array<std::size_t, kKindCount> made{};
         for (int i = 0; i < kDatagrams; ++i) {
             TKind kind = kCycle[static_cast<std::size_t>(i) % kCycle.size()];
+            std::size_t n = made[kind]++;
             if (kind == kOversize) {
                 // The two edges first, then lengths in between.
-                std::size_t length = oversize == 0   ? 2049
-                                     : oversize == 1 ? kMaxUdpPayload
-                                                     : Uniform(2050, kMaxUdpPayload - 1);
-                ++oversize;
+                std::size_t length = n == 0   ? 2049
+                                     : n == 1 ? kMaxUdpPayload
+                                              : Uniform(2050, kMaxUdpPayload - 1);
                 flood.push_back({kind, FOversize.data(), length});
                 continue;
             }
             const std::string* text;
             if (!FPools[kind].empty())
-                text = FPools[kind][static_cast<std::size_t>(i) % FPools[kind].size()];
+                text = FPools[kind][n % FPools[kind].size()];
             else
                 text = &Keep(Fresh(kind));
             flood.push_back({kind, text->data(), text->size()});
