@@ -44,6 +44,8 @@ public:
     std::string ErrorOutput() const;
     // Its name, every output line and its standard error, for a failure message.
     std::string Transcript() const;
+    // The process id, for reading the process's own figures under /proc.
+    pid_t Pid() const { return FPid; }
 
 private:
     // Reads what is there, waiting at most `timeout` for something; false at the output's end.

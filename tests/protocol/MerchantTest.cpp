@@ -430,6 +430,29 @@ TEST_F(MerchantTest, EmptyOrBadTypeIsAConversionFault) {
     EXPECT_THROW(merchant.HandleMessage("Z1", kCustomerIP), EConvertError);
 }
 
+// A header field of a datagram comes back in the fault line; its control characters must
+// neither break the line (one datagram, one "***" line) nor reach a terminal as they are.
+TEST_F(MerchantTest, FaultLineQuotingControlCharactersStaysOneLine) {
+    struct Case {
+        Bytes Frame;
+        Bytes Line;
+    };
+    const Case cases[] = {
+        {"14\n***forged", "*** '$\\x0A***' is not a valid integer value"},
+        {"\r\n0004ABCD", "*** '$\\x0D\\x0A' is not a valid integer value"},
+        {Bytes("4F0000\x1B[2J", 10), "*** '$\\x1B[2J' is not a valid integer value"},
+        {Bytes("\0\x7F", 2) + "0000", "*** '$\\x00\\x7F' is not a valid integer value"},
+        // The bytes CP1250 leaves undefined are C1 controls; its letters stay as they are.
+        {Bytes("\x90\x81") + "0000", "*** '$\\x90\\x81' is not a valid integer value"},
+        {Bytes("\x8A") + "10000", "*** '$" + Bytes("\x8A") + "1' is not a valid integer value"},
+    };
+    for (const Case& c : cases) {
+        Receive(c.Frame, kCustomerIP);
+        EXPECT_EQ(log.Lines, std::vector<Bytes>{c.Line}) << c.Frame;
+        EXPECT_TRUE(transport.Sent.empty());
+    }
+}
+
 TEST_F(MerchantTest, MissingKeysAreOrderlyFaults) {
     // Nothing has been exchanged: sealing the 0x16 needs the customer's key, which never came.
     merchant.MerchantPrivateKey = CustomerKeys().PrivateKey;
