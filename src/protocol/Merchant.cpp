@@ -103,7 +103,7 @@ void TMerchant::CustomerSymmetric(const Bytes& frame) {
     CustomerSymmetricKey.clear();
     CustomerSymmetricKey = ParseRsaFrame(frame, MerchantPublicKey, MerchantPrivateKey);
     FLog.Append(Cz("   Symetrický klíč zákazníka:"));
-    FLog.Append("   " + ToFormat(CustomerSymmetricKey, fmtHEX));
+    FLog.AppendSecret("   " + ToFormat(CustomerSymmetricKey, fmtHEX), CustomerSymmetricKey.size());
 }
 
 void TMerchant::RelayError(const Bytes& text, const std::string& customerHost) {

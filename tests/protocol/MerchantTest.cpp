@@ -138,6 +138,16 @@ TEST_F(MerchantTest, CustomerSymmetricKeyIsStoredAndLogged) {
     EXPECT_TRUE(transport.Sent.empty());
 }
 
+TEST_F(MerchantTest, OnlyTheSymmetricKeyLineIsSecret) {
+    AcceptOrder();
+    Bytes key = GatewayKeyArrives();
+    Receive(EnvelopeFrame(0x09, "1000", key, MerchantKeys().PublicKey), kGatewayIP);
+    Receive(EnvelopeFrame(0x15, "bye", kCustomerSymmetric, MerchantKeys().PublicKey), kCustomerIP);
+    ASSERT_EQ(log.Secrets.size(), 1u);
+    EXPECT_EQ(log.Secrets[0].first, "   " + ToFormat(kCustomerSymmetric, fmtHEX));
+    EXPECT_EQ(log.Secrets[0].second, 24u);
+}
+
 TEST_F(MerchantTest, FailingSymmetricKeyLeavesItEmpty) {
     Handshake();
     Receive("590004ZZZZ", kCustomerIP);
