@@ -180,7 +180,7 @@ void TForm1::FormCreate() {
     AppendLine(Cz("Generuji veřejný a privátní klíč ..."));
     TDateTimeParts start = FClock.Now();
     Merchant->MerchantPublicKey = Bytes(kBuiltInPublicKey);
-    Merchant->MerchantPrivateKey = Bytes(kBuiltInPrivateKey);
+    Merchant->MerchantPrivateKey = SecretBytes(kBuiltInPrivateKey);
     TDateTimeParts end = FClock.Now();
     AppendLine(Cz("   Privátní klíč:"));
     AppendLine("   " + ToFormat(Merchant->MerchantPrivateKey, fmtHEX));

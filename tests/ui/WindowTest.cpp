@@ -84,7 +84,7 @@ TEST_F(WindowTest, BannerInOrder) {
     EXPECT_EQ(lines[6].size(), 3 + 186);
     EXPECT_EQ(lines[7], QString::fromUtf8("   Hotovo , doba generování: 0:00:00"));
     EXPECT_EQ(form->Merchant->MerchantPublicKey, kBuiltInPublicKey);
-    EXPECT_EQ(form->Merchant->MerchantPrivateKey, kBuiltInPrivateKey);
+    EXPECT_EQ(form->Merchant->MerchantPrivateKey.Get(), kBuiltInPrivateKey);
     // The same lines reach standard output, in UTF-8, one per line.
     EXPECT_EQ(QString::fromUtf8(banner.c_str()), lines.join('\n') + "\n");
 }
