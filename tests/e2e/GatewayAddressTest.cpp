@@ -1,6 +1,6 @@
 // The merchant's protocol over the real UDP transport, with gateway addresses that the endpoint
-// refuses: the fault line names the address, and nothing leaves. The transport binds local port
-// 2000, so this runs with the other tests that need the fixed ports.
+// refuses: the fault line names the address, and the order still stands. The transport binds
+// local port 2000, so this runs with the other tests that need the fixed ports.
 #include "Fakes.h"
 #include "Keys.h"
 
@@ -12,8 +12,6 @@
 #include "protocol/UdpTransport.h"
 
 #include <gtest/gtest.h>
-
-#include <chrono>
 
 namespace velkor::test {
 namespace {
@@ -42,27 +40,22 @@ TEST_P(RealTransportAddresses, AreNamedInTheFaultLine) {
     const Bytes key = "customer symmetric key!!";
     merchant.CustomerSymmetricKey = SecretBytes(key);
 
-    auto started = std::chrono::steady_clock::now();
     merchant.Receive("4F0000" + BuildEnvelope("A;1;100", key, MerchantKeys().PublicKey),
                      "127.0.0.1");
-    auto took = std::chrono::steady_clock::now() - started;
 
     ASSERT_FALSE(log.Lines.empty());
     EXPECT_EQ(log.Lines.back(), "*** " + c.Fault + " (adresa \"" + c.Address + "\", port 2003)");
     EXPECT_EQ(merchant.TotalPrice, 100 + 123 + 85);
-    // A name under the reserved .invalid domain is refused by the resolver at once.
-    EXPECT_LT(took, std::chrono::seconds(10));
 }
 
-INSTANTIATE_TEST_SUITE_P(Addresses, RealTransportAddresses,
-                         ::testing::Values(AddressCase{"Empty", "", "Host Lookup Canceled"},
-                                           AddressCase{"ThreeHundredCharacters",
-                                                       std::string(300, 'g'), "Host name too long"},
-                                           AddressCase{"DoesNotResolve", "gateway.example.invalid",
-                                                       "Host Lookup Canceled"}),
-                         [](const ::testing::TestParamInfo<AddressCase>& p) {
-                             return std::string(p.param.Name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Addresses, RealTransportAddresses,
+    ::testing::Values(
+        AddressCase{"Empty", "", "Host Lookup Canceled"},
+        AddressCase{"ThreeHundredCharacters", std::string(300, 'g'), "Host name too long"},
+        // The .invalid domain is reserved: no resolver answers for it.
+        AddressCase{"DoesNotResolve", "gateway.example.invalid", "Host Lookup Canceled"}),
+    [](const ::testing::TestParamInfo<AddressCase>& p) { return std::string(p.param.Name); });
 
 } // namespace
 } // namespace velkor::test
