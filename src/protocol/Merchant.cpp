@@ -10,11 +10,31 @@
 #include "hash/HashManager.h"
 #include "hash/StringFormat.h"
 
+#include <string_view>
+
 namespace velkor {
 namespace {
 
 bool IsErrorText(const Bytes& text) {
     return text.compare(0, 3, "***") == 0;
+}
+
+// A fault message may quote bytes of the datagram (a header field that is not hex). Control
+// characters among them are written as \xHH: a line break would split the fault line, forging
+// a second "***" line, and an escape sequence would reach the terminal of the log's copy. The
+// five bytes that CP1250 leaves undefined stand for C1 control characters and go the same way.
+Bytes FaultLine(std::string_view message) {
+    Bytes line = "*** ";
+    for (char c : message) {
+        auto b = static_cast<unsigned char>(c);
+        bool control =
+            b < 0x20 || b == 0x7F || b == 0x81 || b == 0x83 || b == 0x88 || b == 0x90 || b == 0x98;
+        if (control)
+            line += "\\x" + IntToHex(b, 2);
+        else
+            line += c;
+    }
+    return line;
 }
 
 } // namespace
@@ -28,9 +48,9 @@ void TMerchant::Receive(const Bytes& frame, const std::string& fromIP) {
     try {
         HandleMessage(frame, fromIP);
     } catch (const Exception& e) {
-        FLog.Append("*** " + e.Message());
+        FLog.Append(FaultLine(e.Message()));
     } catch (const std::exception& e) {
-        FLog.Append(std::string("*** ") + e.what());
+        FLog.Append(FaultLine(e.what()));
     }
 }
 
@@ -77,7 +97,7 @@ void TMerchant::CustomerSymmetric(const Bytes& frame) {
     CustomerSymmetricKey =
         SecretBytes(ParseRsaFrame(frame, MerchantPublicKey, MerchantPrivateKey.Get()));
     FLog.Append(Cz("   Symetrický klíč zákazníka:"));
-    FLog.Append("   " + ToFormat(CustomerSymmetricKey, fmtHEX));
+    FLog.AppendSecret("   " + ToFormat(CustomerSymmetricKey, fmtHEX), CustomerSymmetricKey.size());
 }
 
 void TMerchant::RelayError(const Bytes& text, const std::string& customerHost) {

@@ -5,6 +5,7 @@
 
 #include "base/Bytes.h"
 
+#include <cstddef>
 #include <string>
 
 namespace velkor {
@@ -14,6 +15,10 @@ public:
     virtual ~ILog() = default;
     // One CP1250 line.
     virtual void Append(const Bytes& line) = 0;
+    // One CP1250 line that holds the text of a secret key of `keyBytes` bytes (a private key,
+    // a symmetric key). The log shows it like any other line; copies that leave the program
+    // may hide it.
+    virtual void AppendSecret(const Bytes& line, std::size_t /*keyBytes*/) { Append(line); }
 };
 
 // The settings fields of the window, read as CP1250 text at the moment they are needed.

@@ -1,5 +1,6 @@
-// The merchant's own 512-bit RSA key pair, fixed at build time. It was made once with
-// tools/make_keypair.py; peers learn the public key at run time, so any valid pair would serve.
+// A fixed 512-bit RSA key pair, made once with tools/make_keypair.py, for tests, benchmarks and
+// fuzz harnesses that need a known key. It is public, so the merchant never uses it: the program
+// makes a fresh pair at every start.
 #pragma once
 
 #include <string_view>

@@ -1,4 +1,4 @@
-// Making RSA key pairs for the peer programs (the merchant itself only uses its built-in pair):
+// Making RSA key pairs for the merchant (a fresh pair at every start) and the peer programs:
 // two random primes of half the modulus size each, public exponent 65537, and the two key texts.
 #pragma once
 

@@ -4,10 +4,10 @@
 #include "base/Cp1250.h"
 #include "base/Format.h"
 #include "base/Stream.h"
+#include "base/Wipe.h"
 #include "hash/HashManager.h"
 #include "hash/StringFormat.h"
 #include "net/NMUDP.h"
-#include "rsa/BuiltInKeyPair.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -20,7 +20,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cstdio>
+#include <utility>
 
 namespace velkor {
 
@@ -59,7 +59,8 @@ std::string TwoDigits(int v) {
 
 } // namespace
 
-TForm1::TForm1(IClock& clock) : QMainWindow(nullptr), TComponent(nullptr), FClock(clock) {
+TForm1::TForm1(IClock& clock, TKeyPairSource keyPairs)
+    : QMainWindow(nullptr), TComponent(nullptr), FClock(clock), FKeyPairs(std::move(keyPairs)) {
     Form1 = this;
     SetName("Form1");
     BuildWidgets();
@@ -75,7 +76,15 @@ TForm1::TForm1(IClock& clock) : QMainWindow(nullptr), TComponent(nullptr), FCloc
     ReadComponentText(*this, kForm1Description);
     Merchant = std::make_unique<TMerchant>(*this, *this, FKomunikace, *HashManager1);
 
-    FormCreate();
+    try {
+        FormCreate();
+    } catch (...) {
+        // No destructor runs for a window that was never made: its components go here, while
+        // the event loop they use is still there.
+        DestroyComponents();
+        Form1 = nullptr;
+        throw;
+    }
 }
 
 TForm1::~TForm1() {
@@ -126,6 +135,7 @@ void TForm1::BuildWidgets() {
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setFont(FontOf({"Courier New", "Liberation Mono", "Courier", "Monospace"}, 8));
+    Memo1->setMaximumBlockCount(kLogCap);
     actions->addWidget(Memo1);
 
     if (QScreen* screen = this->screen())
@@ -149,10 +159,10 @@ Bytes TForm1::FieldText(const QLineEdit* field) {
     return Utf8ToCp1250(field->text().toUtf8().toStdString());
 }
 
-void TForm1::AppendLine(const Bytes& line) {
-    std::string utf8 = Cp1250ToUtf8(line);
+void TForm1::AddToPane(const std::string& utf8, const Bytes& line) {
     // A text document always holds one block, so the first line goes into it and every later
-    // line into a new block; an empty first line then still counts as a line.
+    // line into a new block; an empty first line then still counts as a line. The document's
+    // block limit drops the oldest lines once the pane is full.
     QTextCursor cursor(Memo1->document());
     cursor.movePosition(QTextCursor::End);
     if (FLineCount > 0) cursor.insertBlock();
@@ -160,9 +170,23 @@ void TForm1::AppendLine(const Bytes& line) {
     FLineCount += 1 + std::count(line.begin(), line.end(), '\n');
     Memo1->moveCursor(QTextCursor::End);
     Memo1->ensureCursorVisible();
-    utf8 += '\n';
-    std::fwrite(utf8.data(), 1, utf8.size(), stdout);
-    std::fflush(stdout);
+}
+
+void TForm1::AppendLine(const Bytes& line) {
+    const std::string utf8 = Cp1250ToUtf8(line);
+    AddToPane(utf8, line);
+    StdoutCopy.Line(utf8);
+}
+
+void TForm1::AppendSecretLine(const Bytes& line, std::size_t keyBytes) {
+    std::string utf8 = Cp1250ToUtf8(line);
+    AddToPane(utf8, line);
+    StdoutCopy.SecretLine(utf8, keyBytes);
+    SecureWipe(utf8);
+}
+
+void TForm1::SetLogCap(int lines) {
+    Memo1->setMaximumBlockCount(lines);
 }
 
 void TForm1::LogStamp() {
@@ -179,11 +203,16 @@ void TForm1::FormCreate() {
     LogStamp();
     AppendLine(Cz("Generuji veřejný a privátní klíč ..."));
     TDateTimeParts start = FClock.Now();
-    Merchant->MerchantPublicKey = Bytes(kBuiltInPublicKey);
-    Merchant->MerchantPrivateKey = SecretBytes(kBuiltInPrivateKey);
+    // A pair of this run alone: the private key that opens a captured 0x59 exists nowhere but
+    // in this process. The key texts move into the merchant state without copies.
+    TKeyPair pair = FKeyPairs ? FKeyPairs() : MakeKeyPair(TKeyBits::kb0512);
+    Merchant->MerchantPublicKey = std::move(pair.PublicKey);
+    Merchant->MerchantPrivateKey = SecretBytes(std::move(pair.PrivateKey));
     TDateTimeParts end = FClock.Now();
     AppendLine(Cz("   Privátní klíč:"));
-    AppendLine("   " + ToFormat(Merchant->MerchantPrivateKey, fmtHEX));
+    Bytes privateHex = "   " + ToFormat(Merchant->MerchantPrivateKey, fmtHEX);
+    AppendSecretLine(privateHex, Merchant->MerchantPrivateKey.size());
+    SecureWipe(privateHex);
     AppendLine(Cz("   Veřejný klíč:"));
     AppendLine("   " + ToFormat(Merchant->MerchantPublicKey, fmtHEX));
     // The time taken, as a time of day in the long time format (h:nn:ss).

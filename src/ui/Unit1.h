@@ -10,10 +10,14 @@
 #include "protocol/Merchant.h"
 #include "protocol/Seams.h"
 #include "protocol/UdpTransport.h"
+#include "rsa/KeyGen.h"
+#include "ui/LogCopy.h"
 #include "ui/QtEventLoop.h"
 
 #include <QMainWindow>
 
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -33,9 +37,13 @@ class THashManager;
 // reads the settings fields when a message needs them.
 class TForm1 : public QMainWindow, public TComponent, public ILog, public ISettings {
 public:
+    // Where FormCreate takes the merchant's key pair from.
+    using TKeyPairSource = std::function<TKeyPair()>;
+
     // The clock is a seam for tests (time stamps, the wait before each send); the program
-    // passes the system clock.
-    explicit TForm1(IClock& clock = SystemClock());
+    // passes the system clock. Without `keyPairs` every window makes a fresh 512-bit pair;
+    // tests that need a fixed key hand in their own.
+    explicit TForm1(IClock& clock = SystemClock(), TKeyPairSource keyPairs = {});
     ~TForm1() override;
     std::string ClassName() const override { return "TForm1"; }
 
@@ -45,18 +53,31 @@ public:
     void ClearMeno1Click();
     void Konec1Click();
 
-    // Appends one CP1250 line to Memo1 and writes it, as UTF-8, to standard output.
+    // Appends one CP1250 line to Memo1 and writes it, as UTF-8, to the standard-output copy.
     void AppendLine(const Bytes& line);
+    // The same for a line that holds a secret key's text: Memo1 shows it, the copy on standard
+    // output masks it unless VELKOR_LOG_KEYS=1.
+    void AppendSecretLine(const Bytes& line, std::size_t keyBytes);
     // An empty line, then the date and time ("dd.mm.yyyy hh:nn:ss").
     void LogStamp();
     // The text of a settings field as CP1250 bytes.
     static Bytes FieldText(const QLineEdit* field);
 
     void Append(const Bytes& line) override { AppendLine(line); }
+    void AppendSecret(const Bytes& line, std::size_t keyBytes) override {
+        AppendSecretLine(line, keyBytes);
+    }
     Bytes Text(TSetting field) override;
 
-    // The merchant state and its message handling; FormCreate sets its built-in key pair.
+    // Memo1 keeps at most this many lines, dropping the oldest first, so that no flood of
+    // datagrams can exhaust memory through the pane. The standard-output copy keeps all.
+    static constexpr int kLogCap = 100000;
+    void SetLogCap(int lines);
+
+    // The merchant state and its message handling; FormCreate sets its key pair.
     std::unique_ptr<TMerchant> Merchant;
+    // The log's copy on standard output (a test may point it elsewhere).
+    TLogCopy StdoutCopy{1, LogKeysRequested()};
 
     // Components and widgets, under the names the handlers use.
     TNMUDP* NMUDP1 = nullptr;
@@ -77,10 +98,12 @@ public:
 
 private:
     void BuildWidgets();
+    void AddToPane(const std::string& utf8, const Bytes& line);
     QLineEdit* AddField(QWidget* parent, const char* label, int x, int y, int labelWidth, int width,
                         const char* text, const char* unit = nullptr);
 
     IClock& FClock;
+    TKeyPairSource FKeyPairs;
     QtEventLoop FLoop;
     TUdpTransport FTransport{FLoop};
     TKomunikace FKomunikace{FClock, FTransport};

@@ -1,12 +1,16 @@
 // Start-up of the merchant program: the Qt platform, the title, the window, the message loop.
-// SIGINT and SIGTERM close the window as the menu's "Konec" does.
+// SIGINT and SIGTERM close the window as the menu's "Konec" does; SIGPIPE is ignored.
 #include "ui/Unit1.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <exception>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -21,16 +25,33 @@ extern "C" void OnSignal(int) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A standard descriptor that was closed at start would be taken by the next file, socket or
+    // event descriptor opened, and the log copy would be written into it. /dev/null keeps
+    // each number taken, so that copy goes nowhere instead.
+    for (int fd = 0; fd <= 2; ++fd)
+        if (::fcntl(fd, F_GETFD) < 0 && errno == EBADF) ::open("/dev/null", O_RDWR);
+
     // A server or a CI machine has no display; the window then lives on the offscreen platform
     // and the log still reaches standard output.
     if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
         !std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
+    // The log's copy on standard output may lose its reader at any time (a pipe into head, a
+    // closed terminal); the failed write then ends the copy, not the program.
+    ::signal(SIGPIPE, SIG_IGN);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Program Velkor"));
 
-    auto* window = new velkor::TForm1();
+    velkor::TForm1* window = nullptr;
+    try {
+        window = new velkor::TForm1();
+    } catch (const std::exception& e) {
+        // Without a key pair the merchant cannot take part in any exchange.
+        std::fprintf(stderr, "velkor-merchant: %s\n", e.what());
+        return 1;
+    }
     window->setAttribute(Qt::WA_DeleteOnClose);
 
     if (::pipe(gSignalPipe) == 0) {

@@ -153,6 +153,12 @@ std::optional<int> ChildProcess::WaitExit(std::chrono::milliseconds timeout) {
     return std::nullopt;
 }
 
+void ChildProcess::CloseOutput() {
+    if (FOut >= 0) ::close(FOut);
+    FOut = -1;
+    FEnded = true;
+}
+
 std::optional<int> ChildProcess::Terminate(std::chrono::milliseconds grace) {
     if (FStatus) return FStatus;
     ::kill(FPid, SIGTERM);

@@ -35,6 +35,9 @@ public:
     // Reads the output to its end and waits for the exit, at most `timeout`; the exit status
     // (128 + the signal number for a process ended by a signal), or nothing on timeout.
     std::optional<int> WaitExit(std::chrono::milliseconds timeout);
+    // Stops reading and closes the reading end of the output pipe, as a reader that goes away
+    // does (`program | head -3`): the child's next write finds no reader.
+    void CloseOutput();
     // SIGTERM, then WaitExit; SIGKILL if the process has not ended within `grace`.
     std::optional<int> Terminate(std::chrono::milliseconds grace = std::chrono::seconds(5));
 
@@ -44,6 +47,8 @@ public:
     std::string ErrorOutput() const;
     // Its name, every output line and its standard error, for a failure message.
     std::string Transcript() const;
+    // The process id, for reading the process's own figures under /proc.
+    pid_t Pid() const { return FPid; }
 
 private:
     // Reads what is there, waiting at most `timeout` for something; false at the output's end.

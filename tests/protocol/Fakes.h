@@ -9,6 +9,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velkor::test {
@@ -16,7 +17,13 @@ namespace velkor::test {
 class FakeLog final : public ILog {
 public:
     void Append(const Bytes& line) override { Lines.push_back(line); }
+    void AppendSecret(const Bytes& line, std::size_t keyBytes) override {
+        Secrets.emplace_back(line, keyBytes);
+        Append(line);
+    }
     std::vector<Bytes> Lines;
+    // Every secret line with its key size, kept across datagrams.
+    std::vector<std::pair<Bytes, std::size_t>> Secrets;
 };
 
 class FakeSettings final : public ISettings {

@@ -143,6 +143,16 @@ TEST_F(MerchantTest, CustomerSymmetricKeyIsStoredAndLogged) {
     EXPECT_TRUE(transport.Sent.empty());
 }
 
+TEST_F(MerchantTest, OnlyTheSymmetricKeyLineIsSecret) {
+    AcceptOrder();
+    Bytes key = GatewayKeyArrives();
+    Receive(EnvelopeFrame(0x09, "1000", key, MerchantKeys().PublicKey), kGatewayIP);
+    Receive(EnvelopeFrame(0x15, "bye", kCustomerSymmetric, MerchantKeys().PublicKey), kCustomerIP);
+    ASSERT_EQ(log.Secrets.size(), 1u);
+    EXPECT_EQ(log.Secrets[0].first, "   " + ToFormat(kCustomerSymmetric, fmtHEX));
+    EXPECT_EQ(log.Secrets[0].second, 24u);
+}
+
 TEST_F(MerchantTest, FailingSymmetricKeyLeavesItEmpty) {
     Handshake();
     Receive("590004ZZZZ", kCustomerIP);
@@ -603,6 +613,29 @@ TEST_F(MerchantTest, EmptyOrBadTypeIsAConversionFault) {
     Receive("Z1000000", kCustomerIP);
     EXPECT_EQ(log.Lines, (std::vector<Bytes>{"*** '$Z1' is not a valid integer value"}));
     EXPECT_THROW(merchant.HandleMessage("Z1", kCustomerIP), EConvertError);
+}
+
+// A header field of a datagram comes back in the fault line; its control characters must
+// neither break the line (one datagram, one "***" line) nor reach a terminal as they are.
+TEST_F(MerchantTest, FaultLineQuotingControlCharactersStaysOneLine) {
+    struct Case {
+        Bytes Frame;
+        Bytes Line;
+    };
+    const Case cases[] = {
+        {"14\n***forged", "*** '$\\x0A***' is not a valid integer value"},
+        {"\r\n0004ABCD", "*** '$\\x0D\\x0A' is not a valid integer value"},
+        {Bytes("4F0000\x1B[2J", 10), "*** '$\\x1B[2J' is not a valid integer value"},
+        {Bytes("\0\x7F", 2) + "0000", "*** '$\\x00\\x7F' is not a valid integer value"},
+        // The bytes CP1250 leaves undefined are C1 controls; its letters stay as they are.
+        {Bytes("\x90\x81") + "0000", "*** '$\\x90\\x81' is not a valid integer value"},
+        {Bytes("\x8A") + "10000", "*** '$" + Bytes("\x8A") + "1' is not a valid integer value"},
+    };
+    for (const Case& c : cases) {
+        Receive(c.Frame, kCustomerIP);
+        EXPECT_EQ(log.Lines, std::vector<Bytes>{c.Line}) << c.Frame;
+        EXPECT_TRUE(transport.Sent.empty());
+    }
 }
 
 TEST_F(MerchantTest, MissingKeysAreOrderlyFaults) {

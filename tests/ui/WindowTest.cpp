@@ -1,8 +1,13 @@
-// The merchant window on Qt's offscreen platform: the start-up banner, the defaults of the
-// settings fields, the menu, the arrival lines of a datagram, clearing, and standard output.
+// The merchant window on Qt's offscreen platform: the start-up banner and its fresh key pair,
+// the defaults of the settings fields, the menu, the arrival lines of a datagram, clearing, the
+// pane's cap, and the copy on standard output with its masked key lines.
 #include "base/Cp1250.h"
+#include "hash/StringFormat.h"
 #include "net/NMUDP.h"
+#include "protocol/Komunikace.h"
 #include "rsa/BuiltInKeyPair.h"
+#include "rsa/KeyText.h"
+#include "rsa/RSA.h"
 #include "ui/Unit1.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +22,11 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 
+#include <optional>
+#include <vector>
+
 #include <arpa/inet.h>
+#include <csignal>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -37,6 +46,32 @@ QStringList Lines(const TForm1& form) {
     QString text = form.Memo1->toPlainText();
     return text.isEmpty() ? QStringList() : text.split('\n');
 }
+
+// The pair of the source tree, for tests that compare key texts.
+TKeyPair BuiltInPair() {
+    return {std::string(kBuiltInPublicKey), std::string(kBuiltInPrivateKey)};
+}
+
+// Sets or clears VELKOR_LOG_KEYS for one scope.
+class LogKeysVariable {
+public:
+    explicit LogKeysVariable(const char* value) {
+        if (const char* old = std::getenv("VELKOR_LOG_KEYS")) FOld = old;
+        if (value)
+            ::setenv("VELKOR_LOG_KEYS", value, 1);
+        else
+            ::unsetenv("VELKOR_LOG_KEYS");
+    }
+    ~LogKeysVariable() {
+        if (FOld)
+            ::setenv("VELKOR_LOG_KEYS", FOld->c_str(), 1);
+        else
+            ::unsetenv("VELKOR_LOG_KEYS");
+    }
+
+private:
+    std::optional<std::string> FOld;
+};
 
 void SendTo(int port, const std::string& data) {
     int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
@@ -60,12 +95,13 @@ class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         testing::internal::CaptureStdout();
-        form = std::make_unique<TForm1>(clock);
+        form = std::make_unique<TForm1>(clock, BuiltInPair);
         banner = testing::internal::GetCapturedStdout();
         // Listen on a port of the test's own, whatever holds 2004 on this machine.
         form->NMUDP1->SetLocalPort(0);
         port = form->NMUDP1->BoundPort();
     }
+    LogKeysVariable logKeys{nullptr};
     StampClock clock;
     std::unique_ptr<TForm1> form;
     std::string banner;
@@ -83,10 +119,140 @@ TEST_F(WindowTest, BannerInOrder) {
     EXPECT_EQ(lines[5], QString::fromUtf8("   Veřejný klíč:"));
     EXPECT_EQ(lines[6].size(), 3 + 186);
     EXPECT_EQ(lines[7], QString::fromUtf8("   Hotovo , doba generování: 0:00:00"));
+    EXPECT_EQ(lines[4].toStdString(), "   " + ToFormat(Bytes(kBuiltInPrivateKey), fmtHEX));
+    EXPECT_EQ(lines[6].toStdString(), "   " + ToFormat(Bytes(kBuiltInPublicKey), fmtHEX));
     EXPECT_EQ(form->Merchant->MerchantPublicKey, kBuiltInPublicKey);
     EXPECT_EQ(form->Merchant->MerchantPrivateKey.Get(), kBuiltInPrivateKey);
-    // The same lines reach standard output, in UTF-8, one per line.
+    // The same lines reach standard output, in UTF-8, one per line, the private key masked.
+    lines[4] = QString::fromUtf8("   (klíč skryt: 173 bajtů)");
     EXPECT_EQ(QString::fromUtf8(banner.c_str()), lines.join('\n') + "\n");
+}
+
+// The window the program makes: a pair of its own, with the field lengths of the banner,
+// exactly 512 bits of modulus, and keys that undo each other.
+TEST_F(WindowTest, EveryStartMakesAFreshKeyPair) {
+    auto start = [this] {
+        testing::internal::CaptureStdout();
+        auto made = std::make_unique<TForm1>(clock);
+        testing::internal::GetCapturedStdout();
+        return made;
+    };
+    std::unique_ptr<TForm1> first = start();
+    std::unique_ptr<TForm1> second = start();
+    Form1 = form.get();
+    for (const TForm1* made : {first.get(), second.get()}) {
+        const Bytes& pub = made->Merchant->MerchantPublicKey;
+        const Bytes& priv = made->Merchant->MerchantPrivateKey.Get();
+        ASSERT_EQ(pub.size(), 93u);
+        ASSERT_EQ(priv.size(), 173u);
+        EXPECT_EQ(pub.find(':'), 6u);
+        EXPECT_EQ(priv.find(':'), 86u);
+        EXPECT_EQ(pub.substr(7), priv.substr(0, 86)) << "one modulus";
+        EXPECT_NE(pub, kBuiltInPublicKey);
+
+        std::vector<Limb> exponent(KeyLimbs), modulus(KeyLimbs);
+        ReadKeyText(pub, TKeyTextKind::Public, 64, exponent.data(), modulus.data());
+        EXPECT_EQ(NumBitLength(modulus.data(), KeyLimbs), 512u);
+        EXPECT_EQ(exponent[0], 65537u);
+
+        TRSA encipher, decipher;
+        encipher.SetKeyBits(TKeyBits::kb0512);
+        encipher.SetPublicKey(pub);
+        decipher.SetKeyBits(TKeyBits::kb0512);
+        decipher.SetPrivateKey(priv);
+        for (const Bytes& data : {Bytes("customer symmetric key!!"), Bytes(200, '\xFF'), Bytes()})
+            EXPECT_EQ(decipher.PrivateDecipher(encipher.PublicEncipher(data)), data);
+
+        // The banner shows the pair in use.
+        QStringList lines = Lines(*made);
+        ASSERT_EQ(lines.size(), 8);
+        EXPECT_EQ(lines[4].toStdString(), "   " + ToFormat(priv, fmtHEX));
+        EXPECT_EQ(lines[6].toStdString(), "   " + ToFormat(pub, fmtHEX));
+    }
+    EXPECT_NE(first->Merchant->MerchantPublicKey, second->Merchant->MerchantPublicKey);
+    EXPECT_NE(first->Merchant->MerchantPrivateKey.Get().substr(87),
+              second->Merchant->MerchantPrivateKey.Get().substr(87));
+}
+
+// The customer's symmetric key and the private key are shown in the pane, but on standard
+// output only with VELKOR_LOG_KEYS=1; the number of lines is the same either way.
+TEST_F(WindowTest, KeyLinesOnStandardOutput) {
+    const Bytes symmetric = "customer symmetric key!!";
+    TRSA rsa;
+    rsa.SetKeyBits(TKeyBits::kb0512);
+    rsa.SetPublicKey(std::string(kBuiltInPublicKey));
+    const Bytes frame = MakeFrame(0x59, ToFormat(rsa.PublicEncipher(symmetric), fmtHEX));
+    const std::string symmetricHex = ToFormat(symmetric, fmtHEX);
+    const std::string privateHex = ToFormat(Bytes(kBuiltInPrivateKey), fmtHEX);
+
+    for (const char* variable : {static_cast<const char*>(nullptr), "1"}) {
+        LogKeysVariable set(variable);
+        const bool reveal = variable != nullptr;
+        testing::internal::CaptureStdout();
+        TForm1 window(clock, BuiltInPair);
+        window.Merchant->Receive(frame, "127.0.0.1");
+        const std::string out = testing::internal::GetCapturedStdout();
+        Form1 = form.get();
+
+        QStringList pane = Lines(window);
+        ASSERT_EQ(pane.size(), 10);
+        EXPECT_EQ(pane[8], QString::fromUtf8("   Symetrický klíč zákazníka:"));
+        EXPECT_EQ(pane[9].toStdString(), "   " + symmetricHex);
+        EXPECT_EQ(pane[4].toStdString(), "   " + privateHex);
+        if (!reveal) {
+            pane[4] = QString::fromUtf8("   (klíč skryt: 173 bajtů)");
+            pane[9] = QString::fromUtf8("   (klíč skryt: 24 bajtů)");
+        }
+        EXPECT_EQ(QString::fromUtf8(out.c_str()), pane.join('\n') + "\n") << reveal;
+        EXPECT_EQ(out.find(symmetricHex) != std::string::npos, reveal);
+        EXPECT_EQ(out.find(privateHex) != std::string::npos, reveal);
+        EXPECT_NE(out.find(ToFormat(Bytes(kBuiltInPublicKey), fmtHEX)), std::string::npos);
+    }
+}
+
+// A standard output that fails is given up; the pane goes on as before.
+TEST_F(WindowTest, FailedStandardOutputLeavesThePaneAlone) {
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    ::close(fds[0]);
+    form->StdoutCopy = TLogCopy(fds[1], false);
+    form->ClearMeno1Click();
+    testing::internal::CaptureStderr();
+    form->AppendLine("one");
+    form->AppendLine("two");
+    form->NMUDP1DataReceived(form->NMUDP1, -1, "127.0.0.1");
+    testing::internal::GetCapturedStderr();
+    ::close(fds[1]);
+    EXPECT_FALSE(form->StdoutCopy.Active());
+    QStringList lines = Lines(*form);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[0], "one");
+    EXPECT_EQ(lines[1], "two");
+    EXPECT_TRUE(lines[2].startsWith("***"));
+}
+
+TEST_F(WindowTest, PaneKeepsTheNewestLinesUpToItsCap) {
+    EXPECT_EQ(form->Memo1->maximumBlockCount(), 100000);
+    form->SetLogCap(4);
+    form->ClearMeno1Click();
+    testing::internal::CaptureStdout();
+    // An empty first line is a line of its own until it is pushed out.
+    form->AppendLine("");
+    form->AppendLine("a");
+    EXPECT_EQ(Lines(*form), QStringList({"", "a"}));
+    for (const char* line : {"b", "c", "d", "e", "f"}) form->AppendLine(line);
+    EXPECT_EQ(Lines(*form), QStringList({"c", "d", "e", "f"}));
+    // One append with a line break is two lines of the pane.
+    form->AppendLine("g\nh");
+    EXPECT_EQ(Lines(*form), QStringList({"e", "f", "g", "h"}));
+    // Standard output keeps everything.
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "\na\nb\nc\nd\ne\nf\ng\nh\n");
+    // After clearing, the pane fills from an empty first line again.
+    form->ClearMeno1Click();
+    testing::internal::CaptureStdout();
+    form->LogStamp();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(Lines(*form), QStringList({"", "06.12.2026 14:05:09"}));
 }
 
 TEST_F(WindowTest, CaptionSizeAndFields) {
@@ -188,6 +354,8 @@ TEST_F(WindowTest, KonecClosesTheWindow) {
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // As in the program: a write to a pipe without a reader fails rather than kills.
+    ::signal(SIGPIPE, SIG_IGN);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
