@@ -58,11 +58,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static THashManager hashManager1;
     TMerchant merchant(log, settings, komunikace, hashManager1);
     merchant.MerchantPublicKey = std::string(kBuiltInPublicKey);
-    merchant.MerchantPrivateKey = std::string(kBuiltInPrivateKey);
+    merchant.MerchantPrivateKey = SecretBytes(kBuiltInPrivateKey);
     merchant.CustomerPublicKey = merchant.MerchantPublicKey;
     merchant.GatewayPublicKey = merchant.MerchantPublicKey;
-    merchant.CustomerSymmetricKey = "fuzz customer key";
-    merchant.GatewaySymmetricKey = "fuzz gateway key";
+    merchant.GatewayAddress = "127.0.0.1";
+    merchant.CustomerSymmetricKey = SecretBytes(BytesView("fuzz customer key"));
+    merchant.GatewaySymmetricKey = SecretBytes(BytesView("fuzz gateway key"));
     const Bytes frame(reinterpret_cast<const char*>(data), size);
     try {
         merchant.HandleMessage(frame, "127.0.0.1");

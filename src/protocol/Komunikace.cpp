@@ -5,6 +5,7 @@
 #include "base/Convert.h"
 #include "base/Cp1250.h"
 #include "base/Exception.h"
+#include "base/Secret.h"
 #include "base/Wipe.h"
 #include "cipher/CipherManager.h"
 #include "hash/HashManager.h"
@@ -66,7 +67,7 @@ Bytes OpenSealedHex(const Bytes& hexText, const Bytes& symmetricKey, const Bytes
     Bytes digest = RsaDecipher(digestText, ownPublicKey, ownPrivateKey);
 
     envelope.Hash.HashText(content);
-    if (digest != envelope.Hash.DigestBytes()) return DigestErrorText();
+    if (!ConstantTimeEquals(digest, envelope.Hash.DigestBytes())) return DigestErrorText();
     return content;
 }
 
@@ -90,9 +91,18 @@ Bytes MakeFrame(int type, const Bytes& payloadText) {
 
 // --- sending --------------------------------------------------------------------------------
 
+ESendFault::ESendFault(const std::string& message, const std::string& host, int port)
+    : Exception(message + " (adresa \"" + host + "\", port " + IntToStr(port) + ")") {}
+
 void TKomunikace::SendDatagram(const std::string& host, int port, const Bytes& data) {
     FClock.Sleep(1000);
-    FTransport.Send(host, port, data);
+    try {
+        FTransport.Send(host, port, data);
+    } catch (const Exception& e) {
+        // The endpoint's message alone does not tell which destination failed; a gateway
+        // address typed into the settings is the usual culprit.
+        throw ESendFault(e.Message(), host, port);
+    }
 }
 
 void TKomunikace::SendPlainFrame(const std::string& host, int port, const Bytes& payload,

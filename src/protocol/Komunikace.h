@@ -10,6 +10,7 @@
 
 #include "base/Bytes.h"
 #include "base/Clock.h"
+#include "base/Exception.h"
 #include "protocol/Seams.h"
 
 #include <cstdint>
@@ -17,12 +18,20 @@
 
 namespace velkor {
 
+// A send that failed: the endpoint's message, then the destination it was meant for, as in
+// "Host Lookup Canceled (adresa "gw.example", port 2003)".
+class ESendFault : public Exception {
+public:
+    ESendFault(const std::string& message, const std::string& host, int port);
+};
+
 // Every outgoing datagram of the merchant leaves through SendDatagram: one second after the
 // decision to send it, so that replies decided in one step leave at least a second apart.
 class TKomunikace {
 public:
     TKomunikace(IClock& clock, ITransport& transport) : FClock(clock), FTransport(transport) {}
 
+    // Faults of the transport pass on as ESendFault, which names host and port.
     void SendDatagram(const std::string& host, int port, const Bytes& data);
     void SendPlainFrame(const std::string& host, int port, const Bytes& payload, int type);
     void SendRsaFrame(const Bytes& content, const Bytes& publicKey, const std::string& host,

@@ -7,7 +7,6 @@
 #include "base/Cp1250.h"
 #include "base/Exception.h"
 #include "base/Format.h"
-#include "base/Wipe.h"
 #include "hash/HashManager.h"
 #include "hash/StringFormat.h"
 
@@ -45,12 +44,6 @@ const Bytes& EndLine() {
     return line;
 }
 
-TMerchant::~TMerchant() {
-    SecureWipe(CustomerSymmetricKey);
-    SecureWipe(GatewaySymmetricKey);
-    SecureWipe(MerchantPrivateKey);
-}
-
 void TMerchant::Receive(const Bytes& frame, const std::string& fromIP) {
     try {
         HandleMessage(frame, fromIP);
@@ -80,10 +73,10 @@ void TMerchant::HandleMessage(const Bytes& frame, const std::string& fromIP) {
         break;
     case mtGatewayClose:
     case mtGatewayClose2:
-        Closing(frame, GatewaySymmetricKey);
+        Closing(frame, GatewaySymmetricKey.Get());
         break;
     case mtCustomerClose:
-        Closing(frame, CustomerSymmetricKey);
+        Closing(frame, CustomerSymmetricKey.Get());
         break;
     default:
         break;
@@ -99,9 +92,10 @@ void TMerchant::CustomerKey(const Bytes& frame, const std::string& fromIP) {
 }
 
 void TMerchant::CustomerSymmetric(const Bytes& frame) {
-    // Emptied first: a 0x59 that fails leaves no key of an earlier exchange behind.
-    CustomerSymmetricKey.clear();
-    CustomerSymmetricKey = ParseRsaFrame(frame, MerchantPublicKey, MerchantPrivateKey);
+    // Wiped first: a 0x59 that fails leaves no key of an earlier exchange behind.
+    CustomerSymmetricKey.Wipe();
+    CustomerSymmetricKey =
+        SecretBytes(ParseRsaFrame(frame, MerchantPublicKey, MerchantPrivateKey.Get()));
     FLog.Append(Cz("   Symetrický klíč zákazníka:"));
     FLog.AppendSecret("   " + ToFormat(CustomerSymmetricKey, fmtHEX), CustomerSymmetricKey.size());
 }
@@ -110,12 +104,12 @@ void TMerchant::RelayError(const Bytes& text, const std::string& customerHost) {
     FLog.Append(text);
     FLog.Append(EndLine());
     FKomunikace.SendEnvelopeFrame(customerHost, kCustomerPort, text, mtError, CustomerPublicKey,
-                                  CustomerSymmetricKey);
+                                  CustomerSymmetricKey.Get());
 }
 
 void TMerchant::Order(const Bytes& frame, const std::string& fromIP) {
-    Bytes order = OpenDualFrame(frame, MerchantPublicKey, MerchantPrivateKey, CustomerSymmetricKey,
-                                ForwardPart);
+    Bytes order = OpenDualFrame(frame, MerchantPublicKey, MerchantPrivateKey.Get(),
+                                CustomerSymmetricKey.Get(), ForwardPart);
     if (IsErrorText(order)) {
         RelayError(order, fromIP);
         return;
@@ -148,28 +142,38 @@ void TMerchant::Order(const Bytes& frame, const std::string& fromIP) {
 }
 
 void TMerchant::GatewayKey(const Bytes& frame) {
+    // The gateway address comes with an accepted order; without one the three replies would
+    // go nowhere, carrying an empty forward part and a total of 0.
+    if (GatewayAddress.empty())
+        throw EMessageRefused(
+            Cz("Chyba: klíč platební brány přišel bez přijaté objednávky, nic se neodesílá"));
     GatewayPublicKey = ParsePlainFrame(frame);
     FLog.Append(Cz("   Veřejný klíč platební brány:"));
     FLog.Append("   " + ToFormat(GatewayPublicKey, fmtHEX));
-    GatewaySymmetricKey = MakeSymmetricKey(24);
-    FKomunikace.SendRsaFrame(GatewaySymmetricKey, GatewayPublicKey, GatewayAddress, kGatewayPort,
-                             mtGatewaySymmetricKey);
+    GatewaySymmetricKey = SecretBytes(MakeSymmetricKey(24));
+    FKomunikace.SendRsaFrame(GatewaySymmetricKey.Get(), GatewayPublicKey, GatewayAddress,
+                             kGatewayPort, mtGatewaySymmetricKey);
 
     // The merchant's identity, digested with SHA-0 over its CP1250 bytes.
     FHashManager1.SetAlgorithm("Secure Hash Algorithm");
     FHashManager1.HashText(FSettings.Text(TSetting::CompanyName) + " " +
                            FSettings.Text(TSetting::CompanyId) + " " +
                            FSettings.Text(TSetting::TaxId));
-    Bytes identity =
-        BuildEnvelope(FHashManager1.DigestText(fmtHEX), GatewaySymmetricKey, GatewayPublicKey);
+    Bytes identity = BuildEnvelope(FHashManager1.DigestText(fmtHEX), GatewaySymmetricKey.Get(),
+                                   GatewayPublicKey);
     FKomunikace.SendJoinedFrame(ForwardPart, identity, GatewayAddress, mtOrder, kGatewayPort);
     FKomunikace.SendEnvelopeFrame(GatewayAddress, kGatewayPort, IntToStr(TotalPrice), mtTotal,
-                                  GatewayPublicKey, GatewaySymmetricKey);
+                                  GatewayPublicKey, GatewaySymmetricKey.Get());
 }
 
 void TMerchant::Credit(const Bytes& frame) {
-    Bytes verdict =
-        OpenEnvelopeFrame(frame, GatewaySymmetricKey, MerchantPublicKey, MerchantPrivateKey);
+    // Before the gateway's key there is no symmetric key to open the verdict with: an
+    // envelope sealed under the empty key would open, and anyone could post a credit.
+    if (GatewaySymmetricKey.empty())
+        throw EMessageRefused(
+            Cz("Chyba: výsledek platby přišel bez klíče platební brány, nic se neodesílá"));
+    Bytes verdict = OpenEnvelopeFrame(frame, GatewaySymmetricKey.Get(), MerchantPublicKey,
+                                      MerchantPrivateKey.Get());
     if (IsErrorText(verdict)) {
         RelayError(verdict, CustomerAddress);
         return;
@@ -178,7 +182,8 @@ void TMerchant::Credit(const Bytes& frame) {
 }
 
 void TMerchant::Closing(const Bytes& frame, const Bytes& symmetricKey) {
-    FLog.Append(OpenEnvelopeFrame(frame, symmetricKey, MerchantPublicKey, MerchantPrivateKey));
+    FLog.Append(
+        OpenEnvelopeFrame(frame, symmetricKey, MerchantPublicKey, MerchantPrivateKey.Get()));
     FLog.Append(EndLine());
 }
 

@@ -4,6 +4,9 @@
 #pragma once
 
 #include "base/Bytes.h"
+#include "base/Exception.h"
+#include "base/Secret.h"
+#include "hash/StringFormat.h"
 #include "protocol/Komunikace.h"
 #include "protocol/Seams.h"
 
@@ -13,6 +16,13 @@
 namespace velkor {
 
 class THashManager;
+
+// A message that the merchant's state cannot serve (a gateway key before any order, a verdict
+// before any gateway key): refused before anything is sent.
+class EMessageRefused : public Exception {
+public:
+    using Exception::Exception;
+};
 
 // Ports and message types of the exchange.
 constexpr int kMerchantPort = 2004;
@@ -39,8 +49,6 @@ public:
     // `hashManager1` is the window's hash manager, which the identity digest uses.
     TMerchant(ILog& log, ISettings& settings, TKomunikace& komunikace, THashManager& hashManager1)
         : FLog(log), FSettings(settings), FKomunikace(komunikace), FHashManager1(hashManager1) {}
-    // The symmetric keys and the private key text are wiped when the merchant goes.
-    ~TMerchant();
     TMerchant(const TMerchant&) = delete;
     TMerchant& operator=(const TMerchant&) = delete;
 
@@ -49,17 +57,18 @@ public:
     // HandleMessage, with a fault that stops the handling shown as one log line "*** <message>".
     void Receive(const Bytes& frame, const std::string& fromIP);
 
-    // The merchant state, alive for the whole run; no message clears it.
+    // The merchant state, alive for the whole run; no message clears it. The private key text
+    // and the symmetric keys are wiped when they are replaced and when the merchant goes.
     Bytes MerchantPublicKey;
-    Bytes MerchantPrivateKey;
+    SecretBytes MerchantPrivateKey;
     Bytes CustomerPublicKey;
     std::string CustomerAddress;
-    Bytes CustomerSymmetricKey;
+    SecretBytes CustomerSymmetricKey;
     Bytes ForwardPart;
     std::int32_t TotalPrice = 0;
     std::string GatewayAddress;
     Bytes GatewayPublicKey;
-    Bytes GatewaySymmetricKey;
+    SecretBytes GatewaySymmetricKey;
 
 private:
     void CustomerKey(const Bytes& frame, const std::string& fromIP); // 0x63
@@ -82,6 +91,11 @@ private:
 // EConvertError "'<field>' is not a valid integer value".
 int ParseOrderLine(int i, const Bytes& order, Bytes& name, std::int32_t& count,
                    std::int32_t& price);
+
+// The key fields are logged as hex text like any other byte string.
+inline std::string ToFormat(const SecretBytes& bytes, std::int32_t formatId) {
+    return ToFormat(bytes.View(), formatId);
+}
 
 // The "end of connection" line.
 const Bytes& EndLine();

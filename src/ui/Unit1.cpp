@@ -207,7 +207,7 @@ void TForm1::FormCreate() {
     // in this process. The key texts move into the merchant state without copies.
     TKeyPair pair = FKeyPairs ? FKeyPairs() : MakeKeyPair(TKeyBits::kb0512);
     Merchant->MerchantPublicKey = std::move(pair.PublicKey);
-    Merchant->MerchantPrivateKey = std::move(pair.PrivateKey);
+    Merchant->MerchantPrivateKey = SecretBytes(std::move(pair.PrivateKey));
     TDateTimeParts end = FClock.Now();
     AppendLine(Cz("   Privátní klíč:"));
     Bytes privateHex = "   " + ToFormat(Merchant->MerchantPrivateKey, fmtHEX);

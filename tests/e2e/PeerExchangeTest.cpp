@@ -86,7 +86,7 @@ public:
           Gateway(GatewayKeys(), std::move(gateway), FGatewayWire,
                   [this](const std::string& s) { GatewaySaid.push_back(s); }) {
         Merchant.MerchantPublicKey = MerchantKeys().PublicKey;
-        Merchant.MerchantPrivateKey = MerchantKeys().PrivateKey;
+        Merchant.MerchantPrivateKey = SecretBytes(MerchantKeys().PrivateKey);
     }
 
     // Starts the customer and delivers datagrams until nobody has anything more to say.
@@ -145,7 +145,7 @@ TEST(PeerExchange, DefaultOrderIsCredited) {
     EXPECT_EQ(x.ToCustomer, (std::vector<int>{0x60}));
     EXPECT_EQ(x.ToGateway, (std::vector<int>{0x60, 0x58, 0x4F, 0x03}));
     EXPECT_EQ(x.Customer.Stage(), TCustomer::TStage::OrderSent);
-    EXPECT_EQ(x.Merchant.CustomerSymmetricKey, x.Customer.SymmetricKey());
+    EXPECT_EQ(x.Merchant.CustomerSymmetricKey.Get(), x.Customer.SymmetricKey());
     EXPECT_EQ(x.Gateway.Answers(), 1);
     EXPECT_TRUE(Said(x.GatewaySaid, "payment block opened: \"Účet zákazníka 19-123456789/0800\""));
     EXPECT_TRUE(Said(x.GatewaySaid, "sent 0x09 to 127.0.0.1:2004: credited 558 Kč"));

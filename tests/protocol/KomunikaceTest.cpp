@@ -116,8 +116,14 @@ TEST(Frames, SendFaultPassesOnAfterTheWait) {
     test::FakeTransport transport(clock);
     transport.FailFor["0.0.0.0"] = "Null Remote Address";
     TKomunikace k(clock, transport);
-    EXPECT_THROW(k.SendPlainFrame("0.0.0.0", 2000, "x", 0x60), Exception);
+    try {
+        k.SendPlainFrame("0.0.0.0", 2000, "x", 0x60);
+        ADD_FAILURE() << "no fault";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Null Remote Address (adresa \"0.0.0.0\", port 2000)");
+    }
     EXPECT_EQ(clock.Slept.size(), 1u);
+    EXPECT_TRUE(transport.Sent.empty());
 }
 
 // --- envelopes ----------------------------------------------------------------------------

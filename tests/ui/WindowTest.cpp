@@ -122,7 +122,7 @@ TEST_F(WindowTest, BannerInOrder) {
     EXPECT_EQ(lines[4].toStdString(), "   " + ToFormat(Bytes(kBuiltInPrivateKey), fmtHEX));
     EXPECT_EQ(lines[6].toStdString(), "   " + ToFormat(Bytes(kBuiltInPublicKey), fmtHEX));
     EXPECT_EQ(form->Merchant->MerchantPublicKey, kBuiltInPublicKey);
-    EXPECT_EQ(form->Merchant->MerchantPrivateKey, kBuiltInPrivateKey);
+    EXPECT_EQ(form->Merchant->MerchantPrivateKey.Get(), kBuiltInPrivateKey);
     // The same lines reach standard output, in UTF-8, one per line, the private key masked.
     lines[4] = QString::fromUtf8("   (klíč skryt: 173 bajtů)");
     EXPECT_EQ(QString::fromUtf8(banner.c_str()), lines.join('\n') + "\n");
@@ -142,7 +142,7 @@ TEST_F(WindowTest, EveryStartMakesAFreshKeyPair) {
     Form1 = form.get();
     for (const TForm1* made : {first.get(), second.get()}) {
         const Bytes& pub = made->Merchant->MerchantPublicKey;
-        const Bytes& priv = made->Merchant->MerchantPrivateKey;
+        const Bytes& priv = made->Merchant->MerchantPrivateKey.Get();
         ASSERT_EQ(pub.size(), 93u);
         ASSERT_EQ(priv.size(), 173u);
         EXPECT_EQ(pub.find(':'), 6u);
@@ -170,8 +170,8 @@ TEST_F(WindowTest, EveryStartMakesAFreshKeyPair) {
         EXPECT_EQ(lines[6].toStdString(), "   " + ToFormat(pub, fmtHEX));
     }
     EXPECT_NE(first->Merchant->MerchantPublicKey, second->Merchant->MerchantPublicKey);
-    EXPECT_NE(first->Merchant->MerchantPrivateKey.substr(87),
-              second->Merchant->MerchantPrivateKey.substr(87));
+    EXPECT_NE(first->Merchant->MerchantPrivateKey.Get().substr(87),
+              second->Merchant->MerchantPrivateKey.Get().substr(87));
 }
 
 // The customer's symmetric key and the private key are shown in the pane, but on standard

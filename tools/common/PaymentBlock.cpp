@@ -3,7 +3,7 @@
 #include "common/PaymentBlock.h"
 
 #include "base/Convert.h"
-#include "base/Wipe.h"
+#include "base/Secret.h"
 #include "hash/StringFormat.h"
 #include "protocol/Komunikace.h"
 #include "rsa/RSA.h"
@@ -20,15 +20,13 @@ bool IsUpperHex(const Bytes& text) {
 } // namespace
 
 Bytes MakePaymentBlock(const Bytes& paymentText, const std::string& gatewayPublicKey) {
-    Bytes key = MakeSymmetricKey(kBlockKeyLength);
+    const SecretBytes key(MakeSymmetricKey(kBlockKeyLength));
     TRSA rsa(nullptr);
     rsa.SetKeyBits(TKeyBits::kb0512);
     rsa.SetPublicKey(gatewayPublicKey);
-    Bytes keyText = ToFormat(rsa.PublicEncipher(key), fmtHEX);
-    Bytes block = IntToHex(static_cast<std::uint32_t>(keyText.size()), 4) + keyText +
-                  BuildEnvelope(paymentText, key, gatewayPublicKey);
-    SecureWipe(key);
-    return block;
+    Bytes keyText = ToFormat(rsa.PublicEncipher(key.View()), fmtHEX);
+    return IntToHex(static_cast<std::uint32_t>(keyText.size()), 4) + keyText +
+           BuildEnvelope(paymentText, key.Get(), gatewayPublicKey);
 }
 
 Bytes OpenPaymentBlock(const Bytes& block, const std::string& gatewayPublicKey,
@@ -47,15 +45,8 @@ Bytes OpenPaymentBlock(const Bytes& block, const std::string& gatewayPublicKey,
     rsa.SetKeyBits(TKeyBits::kb0512);
     rsa.SetPublicKey(gatewayPublicKey);
     rsa.SetPrivateKey(gatewayPrivateKey);
-    Bytes key = rsa.PrivateDecipher(FromFormat(keyText, fmtHEX));
-    Bytes text;
-    try {
-        text = OpenBareEnvelope(envelope, key, gatewayPublicKey, gatewayPrivateKey);
-    } catch (...) {
-        SecureWipe(key);
-        throw;
-    }
-    SecureWipe(key);
+    const SecretBytes key(rsa.PrivateDecipher(FromFormat(keyText, fmtHEX)));
+    Bytes text = OpenBareEnvelope(envelope, key.Get(), gatewayPublicKey, gatewayPrivateKey);
     if (text == DigestErrorText())
         throw EPaymentBlock("the payment text does not match its digest");
     return text;

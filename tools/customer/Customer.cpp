@@ -36,7 +36,6 @@ TCustomer::TCustomer(TKeyPair keys, TCustomerSettings settings, ITransport& tran
 
 TCustomer::~TCustomer() {
     SecureWipe(FKeys.PrivateKey);
-    SecureWipe(FSymmetricKey);
 }
 
 std::string TCustomer::Merchant() const {
@@ -108,17 +107,17 @@ void TCustomer::Receive(const Bytes& frame, const std::string& fromIP) {
 void TCustomer::MerchantKey(const Bytes& frame) {
     try {
         std::string merchantKey = ParsePlainFrame(frame);
-        FSymmetricKey = MakeSymmetricKey(kSymmetricKeyLength);
+        FSymmetricKey = SecretBytes(MakeSymmetricKey(kSymmetricKeyLength));
         TRSA rsa(nullptr);
         rsa.SetKeyBits(TKeyBits::kb0512);
         rsa.SetPublicKey(merchantKey);
-        FTransport.Send(
-            FSettings.MerchantHost, FSettings.MerchantPort,
-            MakeFrame(mtCustomerSymmetricKey, ToFormat(rsa.PublicEncipher(FSymmetricKey), fmtHEX)));
+        FTransport.Send(FSettings.MerchantHost, FSettings.MerchantPort,
+                        MakeFrame(mtCustomerSymmetricKey,
+                                  ToFormat(rsa.PublicEncipher(FSymmetricKey.View()), fmtHEX)));
         FSay("sent 0x59 to " + Merchant() + ": a fresh symmetric key (" +
              std::to_string(FSymmetricKey.size()) + " bytes), RSA-enciphered for the merchant");
 
-        Bytes order = OrderFrame(FSymmetricKey, merchantKey);
+        Bytes order = OrderFrame(FSymmetricKey.Get(), merchantKey);
         FTransport.Send(FSettings.MerchantHost, FSettings.MerchantPort, order);
         FStage = TStage::OrderSent;
         FSay("sent 0x4F to " + Merchant() + " (" + std::to_string(order.size()) +
@@ -133,7 +132,7 @@ void TCustomer::MerchantKey(const Bytes& frame) {
 }
 
 void TCustomer::MerchantError(const Bytes& frame) {
-    FErrorText = OpenEnvelopeFrame(frame, FSymmetricKey, FKeys.PublicKey, FKeys.PrivateKey);
+    FErrorText = OpenEnvelopeFrame(frame, FSymmetricKey.Get(), FKeys.PublicKey, FKeys.PrivateKey);
     FStage = TStage::Answered;
     FSay("error text: " + Cp1250ToUtf8(FErrorText));
 }

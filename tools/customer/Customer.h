@@ -5,6 +5,7 @@
 #pragma once
 
 #include "base/Bytes.h"
+#include "base/Secret.h"
 #include "protocol/Merchant.h"
 #include "protocol/Seams.h"
 #include "rsa/KeyGen.h"
@@ -46,7 +47,7 @@ public:
     TStage Stage() const { return FStage; }
     // The text of the merchant's 0x16, CP1250.
     const Bytes& ErrorText() const { return FErrorText; }
-    const Bytes& SymmetricKey() const { return FSymmetricKey; }
+    const Bytes& SymmetricKey() const { return FSymmetricKey.Get(); }
 
 private:
     void MerchantKey(const Bytes& frame);
@@ -61,7 +62,7 @@ private:
     TSay FSay;
     TStage FStage = TStage::Idle;
     Bytes FPaymentBlock;
-    Bytes FSymmetricKey;
+    SecretBytes FSymmetricKey;
     Bytes FErrorText;
 };
 

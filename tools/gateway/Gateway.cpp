@@ -82,7 +82,6 @@ TGateway::TGateway(TKeyPair keys, TGatewaySettings settings, ITransport& transpo
 
 TGateway::~TGateway() {
     SecureWipe(FKeys.PrivateKey);
-    SecureWipe(FMerchantSymmetricKey);
 }
 
 void TGateway::Receive(const Bytes& frame, const std::string& fromIP) {
@@ -118,8 +117,7 @@ void TGateway::MerchantKey(const Bytes& frame, const std::string& fromIP) {
     check.SetPublicKey(key);
 
     FMerchantPublicKey = key;
-    SecureWipe(FMerchantSymmetricKey);
-    FMerchantSymmetricKey.clear();
+    FMerchantSymmetricKey.Wipe();
     FHaveOrder = false;
     FPaymentText.clear();
     FFailure.clear();
@@ -130,9 +128,8 @@ void TGateway::MerchantKey(const Bytes& frame, const std::string& fromIP) {
 }
 
 void TGateway::MerchantSymmetricKey(const Bytes& frame) {
-    SecureWipe(FMerchantSymmetricKey);
-    FMerchantSymmetricKey.clear();
-    FMerchantSymmetricKey = ParseRsaFrame(frame, FKeys.PublicKey, FKeys.PrivateKey);
+    FMerchantSymmetricKey.Wipe();
+    FMerchantSymmetricKey = SecretBytes(ParseRsaFrame(frame, FKeys.PublicKey, FKeys.PrivateKey));
     FSay("symmetric key of " + std::to_string(FMerchantSymmetricKey.size()) + " bytes taken");
 }
 
@@ -146,7 +143,7 @@ void TGateway::Order(const Bytes& frame) {
     Bytes forwardPart;
     try {
         Bytes identity = OpenDualFrame(frame, FKeys.PublicKey, FKeys.PrivateKey,
-                                       FMerchantSymmetricKey, forwardPart);
+                                       FMerchantSymmetricKey.Get(), forwardPart);
         if (IsErrorText(identity))
             Fail(identity, "identity envelope: " + Cp1250ToUtf8(identity));
         else if (identity != FExpectedDigest)
@@ -174,7 +171,8 @@ void TGateway::OpenPayment(const Bytes& forwardPart) {
 void TGateway::Total(const Bytes& frame, const std::string& fromIP) {
     Bytes total;
     try {
-        total = OpenEnvelopeFrame(frame, FMerchantSymmetricKey, FKeys.PublicKey, FKeys.PrivateKey);
+        total = OpenEnvelopeFrame(frame, FMerchantSymmetricKey.Get(), FKeys.PublicKey,
+                                  FKeys.PrivateKey);
         if (IsErrorText(total))
             Fail(total, "total envelope: " + Cp1250ToUtf8(total));
         else if (!IsAmount(total))
@@ -197,7 +195,7 @@ void TGateway::Answer(Bytes verdict, const std::string& toIP) {
     FFailure.clear();
     Bytes frame = MakeFrame(
         mtCredit,
-        ToFormat(SealEnvelope(verdict, FMerchantSymmetricKey, FMerchantPublicKey), fmtHEX));
+        ToFormat(SealEnvelope(verdict, FMerchantSymmetricKey.Get(), FMerchantPublicKey), fmtHEX));
     FTransport.Send(toIP, FSettings.MerchantPort, frame);
     std::string to = toIP + ":" + std::to_string(FSettings.MerchantPort);
     if (IsErrorText(verdict))

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "base/Bytes.h"
+#include "base/Secret.h"
 #include "protocol/Merchant.h"
 #include "protocol/Seams.h"
 #include "rsa/KeyGen.h"
@@ -66,7 +67,7 @@ private:
 
     // The current exchange; a 0x60 starts a new one.
     std::string FMerchantPublicKey;
-    Bytes FMerchantSymmetricKey;
+    SecretBytes FMerchantSymmetricKey;
     bool FHaveOrder = false;
     Bytes FPaymentText;
     Bytes FFailure;
