@@ -1,0 +1,147 @@
+// Key material in the RSA layer leaves nothing behind: the block numbers of enciphering and
+// deciphering, the private key text when it is replaced or its component goes, and the bytes
+// decoded from a key field or text that is then refused. A freed-memory scan watches every
+// block that goes back to the heap; each test makes its own copies before arming it.
+#include "rsa/BuiltInKeyPair.h"
+#include "rsa/KeyGen.h"
+#include "rsa/RSA.h"
+#include "rsa/Radix64.h"
+
+#include "FreedScan.h"
+#include "base/Exception.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace velkor {
+namespace {
+
+using test::FreedScan;
+
+const std::string kPublic(kBuiltInPublicKey);
+const std::string kPrivate(kBuiltInPrivateKey);
+
+// 40 plain bytes: a symmetric key's worth and more, none of them a pad byte.
+const std::string kPlain = "Symetricky klic 0123456789 abcdefghijklm";
+
+std::unique_ptr<TRSA> Component(const std::string* publicKey, const std::string* privateKey) {
+    auto rsa = std::make_unique<TRSA>();
+    rsa->SetKeyBits(TKeyBits::kb0512);
+    if (publicKey) rsa->SetPublicKey(*publicKey);
+    if (privateKey) rsa->SetPrivateKey(*privateKey);
+    return rsa;
+}
+
+TEST(RSAKeyHygiene, BlockNumbersAreWipedWhenTheirStorageGoes) {
+    auto rsa = Component(&kPublic, &kPrivate);
+    std::string cipher;
+    int hits = 0;
+    {
+        // The padded copy and the message number hold the plain bytes.
+        FreedScan scan(kPlain);
+        cipher = rsa->PublicEncipher(kPlain);
+        hits = scan.Hits();
+    }
+    EXPECT_EQ(hits, 0) << "enciphering left the plain bytes in freed memory";
+    Bytes back;
+    {
+        // Here only the result number holds them before they reach the returned string.
+        FreedScan scan(kPlain);
+        back = rsa->PrivateDecipher(cipher);
+        hits = scan.Hits();
+    }
+    EXPECT_EQ(hits, 0) << "deciphering left the plain bytes in freed memory";
+    EXPECT_EQ(back, kPlain);
+}
+
+TEST(RSAKeyHygiene, SettingThePrivateKeyToItsOwnTextKeepsIt) {
+    auto rsa = Component(&kPublic, &kPrivate);
+    rsa->SetPrivateKey(rsa->PrivateKey());
+    EXPECT_EQ(rsa->PrivateKey(), kPrivate);
+    EXPECT_EQ(rsa->Status(), "Private key loaded OK");
+    EXPECT_EQ(rsa->PrivateDecipher(rsa->PublicEncipher(kPlain)), kPlain);
+    // The same through a copy of the text, and after a property read of the component.
+    const std::string copy = rsa->PrivateKey();
+    rsa->SetPrivateKey(copy);
+    EXPECT_EQ(rsa->PrivateKey(), kPrivate);
+}
+
+TEST(RSAKeyHygiene, PrivateKeyTextIsWipedWhenReplacedAndWhenTheComponentGoes) {
+    const TKeyPair other = MakeKeyPair(TKeyBits::kb0512);
+    // 64 characters of each private exponent field.
+    const std::string first = kPrivate.substr(kPrivate.find(':') + 1, 64);
+    const std::string second = other.PrivateKey.substr(other.PrivateKey.find(':') + 1, 64);
+    auto rsa = Component(nullptr, &kPrivate);
+    int hits = 0;
+    {
+        FreedScan scan(first);
+        rsa->SetPrivateKey(other.PrivateKey);
+        ASSERT_EQ(rsa->PrivateKey(), other.PrivateKey);
+        rsa.reset();
+        hits = scan.Hits();
+    }
+    EXPECT_EQ(hits, 0) << "the replaced key text outlived its replacement";
+    rsa = Component(nullptr, &other.PrivateKey);
+    {
+        FreedScan scan(second);
+        rsa.reset();
+        hits = scan.Hits();
+    }
+    EXPECT_EQ(hits, 0) << "the key text outlived its component";
+}
+
+// A refused text must not leave the bytes decoded before the refusal in a freed block.
+TEST(RSAKeyHygiene, RefusedTextsLeaveNoDecodedBytes) {
+    const std::string field = kPrivate.substr(kPrivate.find(':') + 1);
+    const Bytes exponent = DecodeRadix64(field);
+    const std::string head = exponent.substr(0, 48); // what is decoded before the refusal
+    struct Case {
+        std::string text;
+        const char* message;
+    };
+    const Case decoderCases[] = {
+        {field.substr(0, 64) + "=", "Error converting from Base64 - invalid character"},
+        {field + " ", "Error converting from Base64 - invalid character"},
+    };
+    for (const Case& c : decoderCases) {
+        int hits = 0;
+        std::string message;
+        {
+            FreedScan scan(head);
+            try {
+                DecodeRadix64(c.text);
+            } catch (const EConvertError& e) {
+                message = e.Message();
+            }
+            hits = scan.Hits();
+        }
+        EXPECT_EQ(message, c.message) << c.text;
+        EXPECT_EQ(hits, 0) << c.text;
+    }
+    // The same through the component: an invalid character, and a field one byte too long.
+    const std::string modulus = kPrivate.substr(0, kPrivate.find(':') + 1);
+    const Case keyCases[] = {
+        {modulus + field.substr(0, 85) + "/", "Private key not valid"},
+        {modulus + field + "AA", "Private key has incorrect length"},
+    };
+    for (const Case& c : keyCases) {
+        auto rsa = Component(nullptr, nullptr);
+        int hits = 0;
+        std::string message;
+        {
+            FreedScan scan(head);
+            try {
+                rsa->SetPrivateKey(c.text);
+            } catch (const Exception& e) {
+                message = e.Message();
+            }
+            hits = scan.Hits();
+        }
+        EXPECT_EQ(message, c.message) << c.text;
+        EXPECT_EQ(hits, 0) << c.text;
+    }
+}
+
+} // namespace
+} // namespace velkor
