@@ -4,6 +4,7 @@
 // block that goes back to the heap; each test makes its own copies before arming it.
 #include "rsa/BuiltInKeyPair.h"
 #include "rsa/KeyGen.h"
+#include "rsa/KeyText.h"
 #include "rsa/RSA.h"
 #include "rsa/Radix64.h"
 
@@ -141,6 +142,24 @@ TEST(RSAKeyHygiene, RefusedTextsLeaveNoDecodedBytes) {
         EXPECT_EQ(message, c.message) << c.text;
         EXPECT_EQ(hits, 0) << c.text;
     }
+}
+
+// Writing a private key text (the key generator does) leaves no copy of the private exponent's
+// text in a released temporary.
+TEST(RSAKeyHygiene, WritingAKeyTextLeavesNoCopyOfItsSecondField) {
+    const std::string modulusText = kPrivate.substr(0, kPrivate.find(':'));
+    const std::string exponentText = kPrivate.substr(kPrivate.find(':') + 1);
+    const Bytes modulus = DecodeRadix64(modulusText), exponent = DecodeRadix64(exponentText);
+    const std::string watched = exponentText.substr(0, 64);
+    std::string text;
+    int hits = 0;
+    {
+        FreedScan scan(watched);
+        text = MakeKeyText(modulus, exponent);
+        hits = scan.Hits();
+    }
+    EXPECT_EQ(hits, 0);
+    EXPECT_EQ(text, kPrivate);
 }
 
 } // namespace
