@@ -2,13 +2,13 @@
 // deciphering, the private key text when it is replaced or its component goes, and the bytes
 // decoded from a key field or text that is then refused. A freed-memory scan watches every
 // block that goes back to the heap; each test makes its own copies before arming it.
-#include "rsa/BuiltInKeyPair.h"
 #include "rsa/KeyGen.h"
 #include "rsa/KeyText.h"
 #include "rsa/RSA.h"
 #include "rsa/Radix64.h"
 
 #include "FreedScan.h"
+#include "TestVectors.h"
 #include "base/Exception.h"
 
 #include <gtest/gtest.h>
@@ -20,8 +20,17 @@ namespace {
 
 using test::FreedScan;
 
-const std::string kPublic(kBuiltInPublicKey);
-const std::string kPrivate(kBuiltInPrivateKey);
+// The first key pair of the vector file.
+const test::VecRecord& FirstPair() {
+    static const test::VecRecord record = test::ReadVectors("rsa512.vec", "RSA 512").at(0);
+    return record;
+}
+const std::string& Public() {
+    return FirstPair()["PublicKey"];
+}
+const std::string& Private() {
+    return FirstPair()["PrivateKey"];
+}
 
 // 40 plain bytes: a symmetric key's worth and more, none of them a pad byte.
 const std::string kPlain = "Symetricky klic 0123456789 abcdefghijklm";
@@ -35,7 +44,7 @@ std::unique_ptr<TRSA> Component(const std::string* publicKey, const std::string*
 }
 
 TEST(RSAKeyHygiene, BlockNumbersAreWipedWhenTheirStorageGoes) {
-    auto rsa = Component(&kPublic, &kPrivate);
+    auto rsa = Component(&Public(), &Private());
     std::string cipher;
     int hits = 0;
     {
@@ -57,23 +66,23 @@ TEST(RSAKeyHygiene, BlockNumbersAreWipedWhenTheirStorageGoes) {
 }
 
 TEST(RSAKeyHygiene, SettingThePrivateKeyToItsOwnTextKeepsIt) {
-    auto rsa = Component(&kPublic, &kPrivate);
+    auto rsa = Component(&Public(), &Private());
     rsa->SetPrivateKey(rsa->PrivateKey());
-    EXPECT_EQ(rsa->PrivateKey(), kPrivate);
+    EXPECT_EQ(rsa->PrivateKey(), Private());
     EXPECT_EQ(rsa->Status(), "Private key loaded OK");
     EXPECT_EQ(rsa->PrivateDecipher(rsa->PublicEncipher(kPlain)), kPlain);
-    // The same through a copy of the text, and after a property read of the component.
+    // And through a copy of the text, as a form description would hand it back.
     const std::string copy = rsa->PrivateKey();
     rsa->SetPrivateKey(copy);
-    EXPECT_EQ(rsa->PrivateKey(), kPrivate);
+    EXPECT_EQ(rsa->PrivateKey(), Private());
 }
 
 TEST(RSAKeyHygiene, PrivateKeyTextIsWipedWhenReplacedAndWhenTheComponentGoes) {
     const TKeyPair other = MakeKeyPair(TKeyBits::kb0512);
     // 64 characters of each private exponent field.
-    const std::string first = kPrivate.substr(kPrivate.find(':') + 1, 64);
+    const std::string first = Private().substr(Private().find(':') + 1, 64);
     const std::string second = other.PrivateKey.substr(other.PrivateKey.find(':') + 1, 64);
-    auto rsa = Component(nullptr, &kPrivate);
+    auto rsa = Component(nullptr, &Private());
     int hits = 0;
     {
         FreedScan scan(first);
@@ -94,7 +103,7 @@ TEST(RSAKeyHygiene, PrivateKeyTextIsWipedWhenReplacedAndWhenTheComponentGoes) {
 
 // A refused text must not leave the bytes decoded before the refusal in a freed block.
 TEST(RSAKeyHygiene, RefusedTextsLeaveNoDecodedBytes) {
-    const std::string field = kPrivate.substr(kPrivate.find(':') + 1);
+    const std::string field = Private().substr(Private().find(':') + 1);
     const Bytes exponent = DecodeRadix64(field);
     const std::string head = exponent.substr(0, 48); // what is decoded before the refusal
     struct Case {
@@ -121,7 +130,7 @@ TEST(RSAKeyHygiene, RefusedTextsLeaveNoDecodedBytes) {
         EXPECT_EQ(hits, 0) << c.text;
     }
     // The same through the component: an invalid character, and a field one byte too long.
-    const std::string modulus = kPrivate.substr(0, kPrivate.find(':') + 1);
+    const std::string modulus = Private().substr(0, Private().find(':') + 1);
     const Case keyCases[] = {
         {modulus + field.substr(0, 85) + "/", "Private key not valid"},
         {modulus + field + "AA", "Private key has incorrect length"},
@@ -147,8 +156,8 @@ TEST(RSAKeyHygiene, RefusedTextsLeaveNoDecodedBytes) {
 // Writing a private key text (the key generator does) leaves no copy of the private exponent's
 // text in a released temporary.
 TEST(RSAKeyHygiene, WritingAKeyTextLeavesNoCopyOfItsSecondField) {
-    const std::string modulusText = kPrivate.substr(0, kPrivate.find(':'));
-    const std::string exponentText = kPrivate.substr(kPrivate.find(':') + 1);
+    const std::string modulusText = Private().substr(0, Private().find(':'));
+    const std::string exponentText = Private().substr(Private().find(':') + 1);
     const Bytes modulus = DecodeRadix64(modulusText), exponent = DecodeRadix64(exponentText);
     const std::string watched = exponentText.substr(0, 64);
     std::string text;
@@ -159,7 +168,7 @@ TEST(RSAKeyHygiene, WritingAKeyTextLeavesNoCopyOfItsSecondField) {
         hits = scan.Hits();
     }
     EXPECT_EQ(hits, 0);
-    EXPECT_EQ(text, kPrivate);
+    EXPECT_EQ(text, Private());
 }
 
 } // namespace
