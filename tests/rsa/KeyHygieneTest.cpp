@@ -1,7 +1,8 @@
 // Key material in the RSA layer leaves nothing behind: the block numbers of enciphering and
-// deciphering, the private key text when it is replaced or its component goes, and the bytes
-// decoded from a key field or text that is then refused. A freed-memory scan watches every
-// block that goes back to the heap; each test makes its own copies before arming it.
+// deciphering, the private key text when it is replaced or its component goes, the private
+// exponent with its component, the bytes decoded from a key field or text that is then
+// refused, and a key text being written. A freed-memory scan watches every block that goes
+// back to the heap; each test makes its own copies before arming it.
 #include "rsa/KeyGen.h"
 #include "rsa/KeyText.h"
 #include "rsa/RSA.h"
@@ -99,6 +100,21 @@ TEST(RSAKeyHygiene, PrivateKeyTextIsWipedWhenReplacedAndWhenTheComponentGoes) {
         hits = scan.Hits();
     }
     EXPECT_EQ(hits, 0) << "the key text outlived its component";
+}
+
+// The private exponent as the component holds it (limbs of the key field) is wiped with it.
+TEST(RSAKeyHygiene, KeyNumbersAreWipedWhenTheComponentGoes) {
+    Limb exponent[KeyLimbs] = {};
+    KeyFieldToNumber(DecodeRadix64(Private().substr(Private().find(':') + 1)), exponent);
+    const std::string watched(reinterpret_cast<const char*>(exponent), 64);
+    auto rsa = Component(&Public(), &Private());
+    int hits = 0;
+    {
+        FreedScan scan(watched);
+        rsa.reset();
+        hits = scan.Hits();
+    }
+    EXPECT_EQ(hits, 0);
 }
 
 // A refused text must not leave the bytes decoded before the refusal in a freed block.
