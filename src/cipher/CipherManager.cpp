@@ -3,6 +3,7 @@
 #include "cipher/CipherManager.h"
 
 #include "base/Exception.h"
+#include "base/Secret.h"
 #include "cipher/CipherRegistry.h"
 #include "hash/StringFormat.h"
 
@@ -73,7 +74,9 @@ void TCipherManager::SetKeyText(BytesView keyString, const void* iv) {
 }
 
 std::string TCipherManager::EncipherText(BytesView data) {
-    return Cipher().ProcessText(Bytes(data), TProcessAction::Encipher, fmtDefault);
+    // The plain text is copied once more on the way in; that copy is wiped when it goes.
+    const SecretBytes plain(data);
+    return Cipher().ProcessText(plain.Get(), TProcessAction::Encipher, fmtDefault);
 }
 
 Bytes TCipherManager::DecipherText(BytesView text) {

@@ -1,13 +1,13 @@
 // Chaining and the run drivers of the protection base.
 #include "hash/Protection.h"
 
+#include "base/Secret.h"
 #include "base/Text.h"
 #include "hash/StringFormat.h"
 
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <vector>
 
 namespace velkor {
 namespace {
@@ -82,22 +82,24 @@ void TProtection::ProcessStream(TStream* source, TStream* dest, std::int64_t siz
         source->SetPosition(0);
     }
     StartRun(action);
-    std::vector<std::uint8_t> buffer;
+    // The chunks are plain text on one side of the run, so the buffer is wiped when the run
+    // ends, whichever way it ends (its storage goes back to the heap on return).
+    SecretBytes buffer;
     auto finish = [&] {
         Progress(this, 0, 0);
-        std::vector<std::uint8_t>().swap(buffer);
+        buffer.Wipe();
         FinishRun(action);
     };
     try {
         Progress(this, 0, size);
-        buffer.resize(kChunkSize);
+        buffer.Resize(kChunkSize);
         std::int64_t remaining = size, done = 0;
         if (action == TProcessAction::Measure) {
             while (remaining > 0) {
                 std::int64_t n =
-                    source->Read(buffer.data(), std::min<std::int64_t>(remaining, kChunkSize));
+                    source->Read(buffer.Data(), std::min<std::int64_t>(remaining, kChunkSize));
                 if (n <= 0) break;
-                ProcessChunk(buffer.data(), static_cast<std::size_t>(n), action);
+                ProcessChunk(buffer.Data(), static_cast<std::size_t>(n), action);
                 remaining -= n;
                 done += n;
                 Progress(this, done, size);
@@ -110,12 +112,12 @@ void TProtection::ProcessStream(TStream* source, TStream* dest, std::int64_t siz
             while (remaining > 0) {
                 source->SetPosition(readAt);
                 std::int64_t n =
-                    source->Read(buffer.data(), std::min<std::int64_t>(remaining, kChunkSize));
+                    source->Read(buffer.Data(), std::min<std::int64_t>(remaining, kChunkSize));
                 readAt = source->Position();
                 if (n <= 0) break;
-                ProcessChunk(buffer.data(), static_cast<std::size_t>(n), action);
+                ProcessChunk(buffer.Data(), static_cast<std::size_t>(n), action);
                 dest->SetPosition(writeAt);
-                dest->WriteBuffer(buffer.data(), n);
+                dest->WriteBuffer(buffer.Data(), n);
                 writeAt = dest->Position();
                 remaining -= n;
                 done += n;

@@ -4,7 +4,7 @@
 #include "rsa/KeyGen.h"
 
 #include "base/Exception.h"
-#include "base/Wipe.h"
+#include "base/Secret.h"
 #include "rsa/KeyText.h"
 
 #include <array>
@@ -155,11 +155,10 @@ TKeyPair MakeKeyPair(TKeyBits bits) {
     TKeyPair pair;
     Bytes exponentField = NumberToKeyField(e, 4);
     Bytes modulusField = NumberToKeyField(n, modulusBytes);
-    Bytes privateField = NumberToKeyField(d, modulusBytes);
+    const SecretBytes privateField(NumberToKeyField(d, modulusBytes));
     pair.PublicKey = MakeKeyText(exponentField, modulusField);
-    pair.PrivateKey = MakeKeyText(modulusField, privateField);
+    pair.PrivateKey = MakeKeyText(modulusField, privateField.View());
 
-    SecureWipe(privateField);
     for (Limb* t : {p, q, phi, d}) WipeBytes(t, 0, sizeof(Limb) * kMaxKeyLimbs);
     return pair;
 }

@@ -2,6 +2,7 @@
 #include "rsa/KeyText.h"
 
 #include "base/Exception.h"
+#include "base/Secret.h"
 #include "base/Wipe.h"
 #include "rsa/Radix64.h"
 #include "rsa/RsaErrors.h"
@@ -69,7 +70,15 @@ void ReadKeyText(std::string_view text, TKeyTextKind kind, std::size_t modulusBy
 }
 
 std::string MakeKeyText(BytesView first, BytesView second) {
-    return EncodeRadix64(first) + ":" + EncodeRadix64(second);
+    // The second field of a private key text is the private exponent: the text is put together
+    // in one buffer of its final size and the fields' own texts are wiped, so that no copy of
+    // it goes back to the heap.
+    const SecretBytes firstText(EncodeRadix64(first));
+    const SecretBytes secondText(EncodeRadix64(second));
+    std::string text;
+    text.reserve(firstText.size() + 1 + secondText.size());
+    text.append(firstText.View()).append(1, ':').append(secondText.View());
+    return text;
 }
 
 } // namespace velkor

@@ -3,8 +3,12 @@
 #include "rsa/RSA.h"
 
 #include "base/Exception.h"
+#include "base/Secret.h"
 #include "base/Wipe.h"
 #include "rsa/Radix64.h"
+
+#include <algorithm>
+#include <new>
 
 namespace velkor {
 
@@ -28,8 +32,13 @@ void WipeNumber(Limb* number) {
 // the `outSize` least significant bytes of each result, block after block.
 void TransformBlocks(const char* in, std::size_t inSize, std::size_t blocks, char* out,
                      std::size_t outSize, const Limb* exponent, const Limb* modulus) {
-    Limb m[KeyLimbs];
-    Limb c[KeyLimbs];
+    // The message and result numbers hold plain blocks (symmetric keys, digests), so they live
+    // in key-material storage and are wiped with it, also when something below raises. The
+    // storage is a heap block, aligned for any fundamental type; the limbs are made in it.
+    SecretBytes scratch;
+    scratch.Resize(2 * KeyLimbs * sizeof(Limb));
+    Limb* m = new (scratch.Data()) Limb[2 * KeyLimbs]{};
+    Limb* c = m + KeyLimbs;
     for (std::size_t k = 0; k < blocks; ++k) {
         NumAssignZero(m, KeyLimbs);
         NumAssignZero(c, KeyLimbs);
@@ -37,8 +46,6 @@ void TransformBlocks(const char* in, std::size_t inSize, std::size_t blocks, cha
         NumModExp(c, m, exponent, KeyLimbs, modulus, KeyLimbs);
         NumberToBlock(c, out + k * outSize, outSize);
     }
-    WipeNumber(m);
-    WipeNumber(c);
 }
 
 struct TKeyBitsName {
@@ -58,7 +65,6 @@ TRSA::~TRSA() {
     WipeNumber(FModulus);
     WipeNumber(FPrivateExponent);
     WipeNumber(FSignatureValue);
-    SecureWipe(FPrivateKey);
 }
 
 template <class E> void TRSA::Fail(const char* status, const char* message) {
@@ -119,8 +125,8 @@ void TRSA::SetPrivateKey(const std::string& text) {
     FPrivateLoaded = false;
     ReadKey(text, TKeyTextKind::Private, FModulus, FPrivateExponent);
     FPrivateLoaded = true;
-    SecureWipe(FPrivateKey);
-    FPrivateKey = text;
+    // `text` may be this very key text; Assign copies it before the old bytes are wiped.
+    FPrivateKey.Assign(text);
     FStatus = "Private key loaded OK";
     NotifyStatus();
 }
@@ -150,15 +156,14 @@ std::string TRSA::PublicEncipher(BytesView data) {
     const std::size_t n = ModulusBytes();
     const std::size_t b = n - 1;
     const std::size_t pad = b - data.size() % b;
-    Bytes padded;
-    padded.reserve(data.size() + pad);
-    padded.append(data);
-    padded.append(pad, static_cast<char>(pad));
+    SecretBytes padded;
+    padded.Resize(data.size() + pad);
+    std::copy(data.begin(), data.end(), padded.Data());
+    std::fill_n(padded.Data() + data.size(), pad, static_cast<std::uint8_t>(pad));
     const std::size_t blocks = padded.size() / b;
 
     Bytes cipher(n * blocks, '\0');
-    TransformBlocks(padded.data(), b, blocks, cipher.data(), n, FPublicExponent, FModulus);
-    SecureWipe(padded);
+    TransformBlocks(padded.Get().data(), b, blocks, cipher.data(), n, FPublicExponent, FModulus);
     return EncodeRadix64(cipher);
 }
 
@@ -195,7 +200,7 @@ void TRSA::WriteProperties(TPropertyWriter& writer) const {
     for (const auto& entry : kKeyBitsNames)
         if (entry.Value == FKeyBits) writer.WriteIdent("KeyBits", entry.Name);
     if (!FPublicKey.empty()) writer.WriteString("PublicKey", FPublicKey);
-    if (!FPrivateKey.empty()) writer.WriteString("PrivateKey", FPrivateKey);
+    if (!FPrivateKey.empty()) writer.WriteString("PrivateKey", FPrivateKey.Get());
     if (!FSignature.empty()) writer.WriteString("Signature", FSignature);
     if (!FStatus.empty()) writer.WriteString("Status", FStatus);
     if (FSymKeyLength != TSymKeyLength::sk64)

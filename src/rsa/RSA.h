@@ -5,6 +5,7 @@
 
 #include "base/Bytes.h"
 #include "base/Component.h"
+#include "base/Secret.h"
 #include "rsa/Bignum.h"
 #include "rsa/KeyText.h"
 #include "rsa/RsaErrors.h"
@@ -35,7 +36,7 @@ public:
     void SetSymKeyLength(TSymKeyLength value) { FSymKeyLength = value; }
     const std::string& PublicKey() const { return FPublicKey; }
     void SetPublicKey(const std::string& text);
-    const std::string& PrivateKey() const { return FPrivateKey; }
+    const std::string& PrivateKey() const { return FPrivateKey.Get(); }
     void SetPrivateKey(const std::string& text);
     const std::string& Signature() const { return FSignature; }
     void SetSignature(const std::string& text);
@@ -70,7 +71,7 @@ private:
     TSymKeyLength FSymKeyLength = TSymKeyLength::sk64;
     int FModulusLimbs = 0;
     std::string FPublicKey;
-    std::string FPrivateKey;
+    SecretBytes FPrivateKey;
     std::string FStatus;
     std::string FSignature;
     Limb FPublicExponent[KeyLimbs] = {};

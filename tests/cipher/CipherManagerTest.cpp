@@ -10,6 +10,7 @@
 #include "hash/Hashes.h"
 #include "hash/StringFormat.h"
 
+#include "FreedScan.h"
 #include "TestVectors.h"
 
 #include <gtest/gtest.h>
@@ -267,4 +268,25 @@ TEST(CipherManagerText, InvalidMimeTextIsRefusedAndTheCipherIsUnchanged) {
     }
     EXPECT_EQ(BytesOf(s.cipher.Cipher().Feedback(), 24), feedback);
     EXPECT_EQ(s.cipher.DecipherText(good), "data");
+}
+
+// The plain text of an envelope (an order, a symmetric key for the gateway) is copied only into
+// storage that ends up holding cipher text or that is wiped: sealing and opening leave it in no
+// freed block, only in the caller's strings.
+TEST(CipherManagerText, PlainTextLeavesNoCopyInFreedMemory) {
+    Sealer s("Symetricky klic zakaznika");
+    const Bytes plain = "Objednavka 17: 3 ks po 1250 Kc, 2 ks po 99 Kc; klic brany 0123456789";
+    const std::string sealed = s.cipher.EncipherText(plain);
+    std::string again;
+    Bytes opened;
+    int hits = 0;
+    {
+        test::FreedScan scan(plain);
+        again = s.cipher.EncipherText(plain);
+        opened = s.cipher.DecipherText(sealed);
+        hits = scan.Hits();
+    }
+    EXPECT_EQ(hits, 0);
+    EXPECT_EQ(again, sealed);
+    EXPECT_EQ(opened, plain);
 }

@@ -9,6 +9,7 @@
 #include "hash/HashRegistry.h"
 #include "hash/Hashes.h"
 
+#include "FreedScan.h"
 #include "TestVectors.h"
 
 #include <gtest/gtest.h>
@@ -152,4 +153,55 @@ TEST(DesTriple24Text, KeyedFromStringsReproducesTheVectors) {
         c.ProcessStream(&stream, &stream, -1, TProcessAction::Decipher);
         EXPECT_EQ(stream.Data(), in) << "line " << r.Line;
     }
+}
+
+// --- key material ------------------------------------------------------------------------------
+
+// The key schedule, the chaining areas and the key hash's digest leave nothing in the heap
+// when a keyed cipher goes.
+TEST(CipherKeyMaterial, DestructionLeavesNoKeyInFreedMemory) {
+    // Keyed as the merchant keys its envelope cipher, with some work done.
+    auto keyed = [] {
+        TCipherRef c = TCipher_3TDES::Class()->Create(nullptr);
+        c->SetKeyHashClass(THash_MD5::Class());
+        c->InitKey("Symetricky klic zakaznika 24", nullptr);
+        Bytes data(50, 'd');
+        c->EncipherBuffer(data.data(), data.data(), data.size());
+        return c;
+    };
+    using Part = std::string (*)(TCipher&);
+    const std::pair<const char*, Part> parts[] = {
+        {"key schedule", [](TCipher& c) { return Area(c.KeySchedule(), 64); }},
+        {"IV and feedback", [](TCipher& c) { return Area(c.IV(), 24) + Area(c.Feedback(), 24); }},
+        {"key hash digest", [](TCipher& c) { return Area(c.KeyHash()->DigestData(), 16); }},
+    };
+    for (const auto& [name, part] : parts) {
+        TCipherRef c = keyed();
+        const std::string watched = part(*c);
+        test::FreedScan scan(watched);
+        c.reset();
+        EXPECT_EQ(scan.Hits(), 0) << name;
+    }
+}
+
+// Keying again starts from a wiped object: nothing of the first key's schedule or chain is
+// left, not even the final feedback that the chain reset saved in Scratch.
+TEST(CipherKeyMaterial, RekeyingLeavesNothingOfTheOldKey) {
+    const Bytes first = Unhex("0123456789ABCDEF1122334455667788"), second(3, 'k');
+    const Bytes iv = Unhex("000102030405060708090A0B0C0D0E0F1011121314151617");
+    TCipher_3TDES c;
+    c.Init(first.data(), static_cast<int>(first.size()), nullptr);
+    c.SetMode(TCipherMode::cmCBC);
+    Bytes data(48, 'd');
+    c.EncipherBuffer(data.data(), data.data(), data.size());
+    c.ResetChain();
+    ASSERT_NE(Area(c.Scratch(), 24), Bytes(24, '\0'));
+
+    c.Init(second.data(), static_cast<int>(second.size()), iv.data());
+    TCipher_3TDES fresh;
+    fresh.Init(second.data(), static_cast<int>(second.size()), iv.data());
+    EXPECT_EQ(Area(c.KeySchedule(), 768), Area(fresh.KeySchedule(), 768));
+    EXPECT_EQ(Area(c.IV(), 24), iv);
+    EXPECT_EQ(Area(c.Feedback(), 24), iv);
+    EXPECT_EQ(Area(c.Scratch(), 24), Bytes(24, '\0'));
 }

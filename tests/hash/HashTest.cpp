@@ -355,15 +355,44 @@ TEST(HashRuns, EraseStartsFromAClockSeededState) {
     EXPECT_NE(erase(1), std::string(40, 'e'));
 }
 
-TEST(HashRuns, OverwriteFromSeedSteps) {
-    // seed 0: 0 * 134775813 + 1 = 1, top byte 00; then 1 * 134775813 + 1 = 0x08088406.
-    std::uint8_t bytes[2] = {0, 0};
-    OverwriteFromSeed(bytes, 2, 0);
-    EXPECT_EQ(bytes[0], 0x00);
-    EXPECT_EQ(bytes[1], 0x08);
-    std::uint8_t folded[1] = {0x01}; // folded into the seed: (0 ^ 1) * 134775813 + 1
-    OverwriteFromSeed(folded, 1, 0);
-    EXPECT_EQ(folded[0], 0x08);
+// Known answers worked out by hand from the generator's definition (fold the byte into the
+// seed's low byte, seed := seed * 134775813 + 1 mod 2^32, the byte := the seed's top 8 bits),
+// not with the code under test. A multiplier off by one already spoils the second byte.
+TEST(HashRuns, OverwriteFromSeedKnownAnswers) {
+    struct Case {
+        std::uint32_t seed;
+        const char* in;
+        const char* out;
+    };
+    const Case cases[] = {
+        {0x00000000U, "00000000000000000000000000000000", "0008DC3345AB51295F6C147912D70F4B"},
+        {0x12345678U, "000102030405060708090A0B0C0D0E0F", "CB71155B20D061F5FB05207B9A7DB102"},
+        {0x011A5AF6U, "FFFFFFFFFFFFFFFFFFFFFFFF", "B458B51CBB9ACDFA7F1C79D9"},
+    };
+    for (const Case& c : cases) {
+        std::string data = Unhex(c.in);
+        OverwriteFromSeed(reinterpret_cast<std::uint8_t*>(data.data()), data.size(), c.seed);
+        EXPECT_EQ(Hex(data), c.out) << "seed " << c.seed;
+    }
+}
+
+// An Erase run's seed from a known clock, and the digest bytes it overwrites right after Start.
+TEST(HashRuns, EraseSeedAndOverwriteFromAKnownClock) {
+    class TClockAt final : public IClock {
+    public:
+        TDateTimeParts Now() override { return {}; }
+        TDateTimeParts UtcNow() override { return {2024, 5, 6, 5, 8, 9, 10}; }
+        std::uint64_t PerformanceCounter() override { return 0x0000012300004567ULL; }
+        void Sleep(int) override {}
+    } clock;
+    // 05:08:09.010 is 18489010 ms = 0x011A1EB2; XOR 0x00004567 XOR 0x00000123.
+    EXPECT_EQ(ClockSeed(clock), 0x011A5AF6U);
+    THash_MD5 h;
+    h.SetClock(clock);
+    h.StartRun(TProcessAction::Erase);
+    // MD5's starting words 67452301 EFCDAB89 98BADCFE 10325476, little-endian, overwritten.
+    EXPECT_EQ(Hex(Digest(h)), "2CCA123CBABBD230DE17C3EE4C652F3E");
+    h.FinishRun(TProcessAction::Erase);
 }
 
 TEST(HashRuns, NullBufferAndDisallowedActionsLeaveTheHashAlone) {

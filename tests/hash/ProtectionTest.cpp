@@ -4,6 +4,7 @@
 #include "hash/Protection.h"
 #include "hash/StringFormat.h"
 
+#include "FreedScan.h"
 #include "RecordingProtection.h"
 #include "TestVectors.h"
 
@@ -184,6 +185,34 @@ TEST(ProtectionStream, FinishRunIsReachedWhenAChunkFails) {
     std::string data = "abc";
     EXPECT_THROW(q.ProcessBuffer(data.data(), data.size(), TProcessAction::Obscure), EProtection);
     EXPECT_EQ(q.Calls, (Calls{"start 2", "chunk 3", "finish 2"}));
+}
+
+// The work buffer ends a run holding processed bytes (plain text, when the run deciphers); it
+// is wiped before its storage goes back to the heap, also when a chunk fails. The stream is
+// processed in place, so that no other block ever holds the processed bytes.
+TEST(ProtectionStream, WorkBufferIsWipedAfterEveryRun) {
+    const std::string plain = Pattern(5000);
+    struct Case {
+        int failAtChunk;
+        std::size_t watchFrom; // processed bytes that are still in the buffer when the run ends
+    };
+    for (const Case& c : {Case{-1, 4096}, Case{1, 1000}}) {
+        TRecordingProtection p;
+        p.Invert = true;
+        p.FailAtChunk = c.failAtChunk;
+        TMemoryStream stream(Inverted(plain));
+        const std::string watched = plain.substr(c.watchFrom, 64);
+        int hits = 0;
+        {
+            test::FreedScan scan(watched);
+            try {
+                p.ProcessStream(&stream, &stream, -1, TProcessAction::Decipher);
+            } catch (const EProtection&) {}
+            hits = scan.Hits();
+        }
+        EXPECT_EQ(hits, 0) << "failing at chunk " << c.failAtChunk;
+        EXPECT_EQ(stream.Data().substr(c.watchFrom, 64), watched) << "the run did process it";
+    }
 }
 
 TEST(ProtectionStream, ProgressHookReportsEveryChunk) {

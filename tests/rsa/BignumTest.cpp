@@ -95,6 +95,41 @@ TEST(BignumDivision, OutputsMayAliasTheOperands) {
     EXPECT_EQ(r3, r);
 }
 
+// Dividends that leave the working remainder exactly equal to the divisor after the estimated
+// subtraction: the correction step must take that last divisor away too (q one higher, r = 0).
+TEST(BignumDivision, RemainderEqualToTheDivisorIsTakenAway) {
+    struct Case {
+        std::vector<Limb> c, d, q, r;
+    };
+    const std::vector<Limb> d3 = {0x89ABCDEF, 0x01234567, 0x00000003};
+    const Case cases[] = {
+        {{5}, {5}, {1}, {0}},
+        {{0x80000001}, {0x80000001}, {1}, {0}}, // already normalised
+        {{0xFFFFFFFF}, {0xFFFFFFFF}, {1}, {0}}, // quotient estimated from the top limb
+        {d3, d3, {1, 0, 0}, {0, 0, 0}},
+        // 3d, d(2^32 - 1), d(2^32 + 1) and d * 0x10001 - 1, with d = d3
+        {{0x9D0369CD, 0x0369D036, 0x00000009}, d3, {3, 0, 0}, {0, 0, 0}},
+        {{0x76543211, 0x88888887, 0x01234564, 0x00000003}, d3, {0xFFFFFFFF, 0, 0, 0}, {0, 0, 0}},
+        {{0x89ABCDEF, 0x8ACF1356, 0x0123456A, 0x00000003}, d3, {1, 1, 0, 0}, {0, 0, 0}},
+        {{0x579ACDEE, 0x468ACF13, 0x00030126, 0},
+         d3,
+         {0x10000, 0, 0, 0},
+         {0x89ABCDEE, 0x01234567, 3}},
+    };
+    for (const Case& c : cases) {
+        auto q = Filled(static_cast<int>(c.c.size()));
+        auto r = Filled(static_cast<int>(c.d.size()));
+        NumDivMod(q.data(), r.data(), c.c.data(), static_cast<int>(c.c.size()), c.d.data(),
+                  static_cast<int>(c.d.size()));
+        EXPECT_EQ(q, c.q) << "c[0] = " << c.c[0];
+        EXPECT_EQ(r, c.r) << "c[0] = " << c.c[0];
+        auto m = Filled(static_cast<int>(c.d.size()));
+        NumMod(m.data(), c.c.data(), static_cast<int>(c.c.size()), c.d.data(),
+               static_cast<int>(c.d.size()));
+        EXPECT_EQ(m, c.r) << "c[0] = " << c.c[0];
+    }
+}
+
 TEST(BignumExp, ExponentZeroOneAndZeroModulus) {
     auto b = Num({0x12345678, 0x9ABCDEF0, 0x5}, 4);
     auto d = Num({0x87654321, 0x3}, 4);

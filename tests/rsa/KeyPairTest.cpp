@@ -2,7 +2,9 @@
 // through TRSA.
 #include "rsa/BuiltInKeyPair.h"
 #include "rsa/KeyGen.h"
+#include "rsa/KeyText.h"
 #include "rsa/RSA.h"
+#include "rsa/Radix64.h"
 
 #include <gtest/gtest.h>
 
@@ -64,6 +66,25 @@ TEST(KeyGen, GeneratedPairsRoundTrip) {
         }
     }
     EXPECT_NE(MakeKeyPair(TKeyBits::kb0512).PublicKey, MakeKeyPair(TKeyBits::kb0512).PublicKey);
+}
+
+// The modulus of every generated pair has exactly 8N bits: both primes have their top two bits
+// set. With only the top bit set, about two moduli in five would come out a bit short, so 24
+// pairs would all pass by chance less than once in 100,000 runs.
+TEST(KeyGen, ModulusHasExactlyTheKeySize) {
+    struct Case {
+        TKeyBits bits;
+        unsigned modulusBits;
+        int pairs;
+    };
+    for (const Case& c : {Case{TKeyBits::kb0512, 512, 24}, Case{TKeyBits::kb1024, 1024, 2}}) {
+        for (int i = 0; i < c.pairs; ++i) {
+            const TKeyPair pair = MakeKeyPair(c.bits);
+            Limb modulus[KeyLimbs] = {};
+            KeyFieldToNumber(DecodeRadix64(Field(pair.PublicKey, 1)), modulus);
+            EXPECT_EQ(NumBitLength(modulus, KeyLimbs), c.modulusBits) << pair.PublicKey;
+        }
+    }
 }
 
 TEST(KeyGen, PrimalityTest) {
