@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev fonts-liberation)
 if [[ "${1:-}" == test ]]; then
   packages+=(libgtest-dev libgmock-dev libssl-dev libbenchmark-dev)
+  # The sanitizer build: clang 14, its sanitizer runtimes, and llvm-symbolizer for the reports.
+  packages+=(clang-14 libclang-rt-14-dev llvm-14)
 fi
 
 missing=()

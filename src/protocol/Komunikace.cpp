@@ -82,7 +82,11 @@ Bytes Copy(const Bytes& s, long long index, long long count) {
 }
 
 std::int32_t HeaderNumber(const Bytes& s, long long index, long long count) {
-    return StrToInt("$" + Copy(s, index, count));
+    // Appended rather than written "$" + Copy(...): GCC 12 at -O2 and above warns
+    // (-Wrestrict) about an overlap that cannot happen in the string insert that form uses.
+    Bytes hex = "$";
+    hex += Copy(s, index, count);
+    return StrToInt(hex);
 }
 
 Bytes MakeFrame(int type, const Bytes& payloadText) {

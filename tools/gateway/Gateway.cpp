@@ -46,7 +46,10 @@ bool IsAmount(const Bytes& text) {
 }
 
 std::string Quoted(const Bytes& cp1250) {
-    return "\"" + Cp1250ToUtf8(cp1250) + "\"";
+    std::string quoted = "\"";
+    quoted += Cp1250ToUtf8(cp1250);
+    quoted += '"';
+    return quoted;
 }
 
 } // namespace
