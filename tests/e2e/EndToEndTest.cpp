@@ -411,6 +411,24 @@ TEST_F(SeveralCustomers, SilentGatewayIsGivenUpAfterThirtySeconds) {
     EXPECT_EQ(FMerchant->Terminate(), 0);
 }
 
+// A customer's --bind that is not a dotted address, or not one of this machine's.
+TEST_F(SeveralCustomers, BadBindAddressIsRefusedClearly) {
+    peer::WritePublicKeyFile(GatewayKey(), GatewayKeys().PublicKey);
+    const std::pair<std::string, std::string> cases[] = {
+        {"127.0.0", "*** '127.0.0' is not a dotted IPv4 address to bind"},
+        {"localhost", "*** 'localhost' is not a dotted IPv4 address to bind"},
+        // TEST-NET-1: never an address of this machine.
+        {"192.0.2.1", "*** UDP port 2000 of 192.0.2.1 cannot be bound: is the address local, "
+                      "and no other program listening on it?"},
+    };
+    for (const auto& [address, message] : cases) {
+        ChildProcess& c = Start("customer on " + address,
+                                {kCustomerBin, "--bind", address, "--gateway-key", GatewayKey()});
+        EXPECT_EQ(c.WaitExit(10s), 2) << address;
+        EXPECT_TRUE(HasLineContaining(c.Lines(), message)) << address;
+    }
+}
+
 // Not run by default: VELKOR_E2E_CUSTOMERS customers (default 20) on as many loopback
 // addresses, all credited; prints the time from the first start to the last credit.
 TEST_F(SeveralCustomers, DISABLED_ManyCustomersAreAllCredited) {

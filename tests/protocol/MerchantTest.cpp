@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -894,6 +895,39 @@ TEST_F(ManyCustomers, VerdictWithABadDigestKeepsThePhase) {
     EXPECT_EQ(merchant.WaitingOrders(), std::vector<std::string>{B.IP});
     Verdict("1", key);
     EXPECT_EQ(merchant.GatewayCustomer(), B.IP);
+}
+
+// A host-name lookup processes pending events while a datagram is handled, the window's timer
+// among them; a tick then must not give up the phase under the handling's feet.
+TEST_F(ManyCustomers, TickDuringAHandlingDoesNothing) {
+    class TickingTransport final : public ITransport {
+    public:
+        void Send(const std::string&, int, const Bytes& data) override {
+            Types.push_back(HeaderNumber(data, 1, 2));
+            if (During) During();
+        }
+        std::function<void()> During;
+        std::vector<int> Types;
+    } ticking;
+    TKomunikace own{clock, ticking};
+    TMerchant m{log, settings, own, hashManager1};
+    m.MerchantPublicKey = MerchantKeys().PublicKey;
+    m.MerchantPrivateKey = SecretBytes(MerchantKeys().PrivateKey);
+    TCustomerState& a = m.UseCustomer(A.IP);
+    a.CustomerPublicKey = A.Keys->PublicKey;
+    a.CustomerSymmetricKey = SecretBytes(A.Symmetric);
+    m.Receive("4F" + A.Forward + BuildEnvelope("A;1;1", A.Symmetric, MerchantKeys().PublicKey),
+              A.IP);
+    ASSERT_TRUE(m.GatewayPhaseActive());
+    log.Lines.clear();
+    ticking.During = [&] {
+        clock.Monotonic += 2 * kGatewayTimeoutMs;
+        m.CheckGatewayTimeout();
+    };
+    m.Receive(KeyFrame(0x5F, GatewayKeys().PublicKey), kGatewayIP);
+    EXPECT_TRUE(m.GatewayPhaseActive());
+    EXPECT_EQ(ticking.Types, (std::vector<int>{0x60, 0x58, 0x4F, 0x03}));
+    for (const Bytes& line : log.Lines) EXPECT_FALSE(line.starts_with("***")) << line;
 }
 
 TEST_F(ManyCustomers, QueueHoldsAHundredOrdersAndRefusesMore) {

@@ -66,8 +66,11 @@ TPeerEndpoint::TPeerEndpoint(int port, TReceive onReceive, TReport onFault,
     FUdp->SetLocalPort(port);
     if (FUdp->BoundPort() != port)
         throw Exception("UDP port " + std::to_string(port) +
-                        (bindAddress.empty() ? "" : " of " + bindAddress) +
-                        " cannot be bound: is another program listening on it?");
+                        (bindAddress.empty()
+                             ? " cannot be bound: is another program listening on it?"
+                             : " of " + bindAddress +
+                                   " cannot be bound: is the address local, and no other "
+                                   "program listening on it?"));
     FUdp->OnDataReceived = [this, onReceive = std::move(onReceive), onFault = std::move(onFault)](
                                TComponent*, int numberBytes, const std::string& fromIP) {
         if (numberBytes < 0) {
