@@ -59,10 +59,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TMerchant merchant(log, settings, komunikace, hashManager1);
     merchant.MerchantPublicKey = std::string(kBuiltInPublicKey);
     merchant.MerchantPrivateKey = SecretBytes(kBuiltInPrivateKey);
-    merchant.CustomerPublicKey = merchant.MerchantPublicKey;
+    TCustomerState& customer = merchant.UseCustomer("127.0.0.1");
+    customer.CustomerPublicKey = merchant.MerchantPublicKey;
     merchant.GatewayPublicKey = merchant.MerchantPublicKey;
     merchant.GatewayAddress = "127.0.0.1";
-    merchant.CustomerSymmetricKey = SecretBytes(BytesView("fuzz customer key"));
+    customer.CustomerSymmetricKey = SecretBytes(BytesView("fuzz customer key"));
     merchant.GatewaySymmetricKey = SecretBytes(BytesView("fuzz gateway key"));
     const Bytes frame(reinterpret_cast<const char*>(data), size);
     try {

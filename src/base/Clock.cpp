@@ -37,6 +37,11 @@ public:
 
 } // namespace
 
+std::int64_t IClock::MonotonicMilliseconds() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
 IClock& SystemClock() {
     static TSystemClock clock;
     return clock;

@@ -1,6 +1,7 @@
 // The clock seam: local time for the log's time stamps, UTC time of day and a performance
-// counter for the wipe generators, and the blocking sleep before every send. Tests hand the
-// protocol a clock of their own so that nothing waits for real.
+// counter for the wipe generators, a monotonic reading for the merchant's gateway timeout, and
+// the blocking sleep before every send. Tests hand the protocol a clock of their own so that
+// nothing waits for real.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,9 @@ public:
     virtual TDateTimeParts UtcNow() = 0; // UTC date and time
     virtual std::uint64_t PerformanceCounter() = 0;
     virtual void Sleep(int milliseconds) = 0; // blocks the calling thread
+    // Milliseconds on a clock that never goes back (wall-clock changes do not move it). The
+    // default reads the system's steady clock; a test clock overrides it to step time itself.
+    virtual std::int64_t MonotonicMilliseconds();
 };
 
 // The process's real clock.

@@ -141,7 +141,7 @@ void TNMUDP::Loaded() {
     if (Designing() || FImpl->Socket < 0) return;
     sockaddr_in local{};
     local.sin_family = AF_INET;
-    local.sin_addr.s_addr = ::inet_addr("0.0.0.0");
+    local.sin_addr.s_addr = FLocalAddress;
     // A port outside 0..65535 would be cut to 16 bits and bind somewhere else; it fails like
     // any other bind, silently.
     if (ValidPort(FLocalPort)) {

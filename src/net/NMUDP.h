@@ -61,6 +61,10 @@ public:
     // port outside 0..65535 is not bound at all. A socket that cannot be made raises
     // UDPSockError and leaves the endpoint without one (and LocalPort unchanged).
     void SetLocalPort(int port);
+    // The local IPv4 address the next SetLocalPort binds to, in network byte order; 0 (the
+    // default) binds every local address. Datagrams then leave from this address.
+    std::uint32_t LocalAddress() const { return FLocalAddress; }
+    void SetLocalAddress(std::uint32_t address) { FLocalAddress = address; }
     int ReportLevel() const { return FReportLevel; }
     void SetReportLevel(int level) { FReportLevel = level; }
 
@@ -124,6 +128,7 @@ private:
     std::string FRemoteHost;
     int FRemotePort = 0;
     int FLocalPort = 0;
+    std::uint32_t FLocalAddress = 0;
     int FReportLevel = 1;
     std::string FStatus;
     int FLastError = 0;

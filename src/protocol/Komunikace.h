@@ -31,6 +31,9 @@ class TKomunikace {
 public:
     TKomunikace(IClock& clock, ITransport& transport) : FClock(clock), FTransport(transport) {}
 
+    // The clock whose second passes before every send.
+    IClock& Clock() const { return FClock; }
+
     // Faults of the transport pass on as ESendFault, which names host and port.
     void SendDatagram(const std::string& host, int port, const Bytes& data);
     void SendPlainFrame(const std::string& host, int port, const Bytes& payload, int type);

@@ -1,6 +1,7 @@
 // HandleMessage and the merchant's cases: the key exchange with the customer (0x63, 0x59), the
 // sealed order (0x4F), the gateway's key and the replies to it (0x5F), its verdict (0x09) and
-// the closing messages (0x14, 0x15, 0x19).
+// the closing messages (0x14, 0x15, 0x19); the customers' states and the queue of orders that
+// wait for the gateway.
 #include "protocol/Merchant.h"
 
 #include "base/Convert.h"
@@ -10,10 +11,14 @@
 #include "hash/HashManager.h"
 #include "hash/StringFormat.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace velkor {
 namespace {
+
+// The keys of a customer that has no state: empty, as before any 0x63 or 0x59.
+const Bytes kNoKey;
 
 bool IsErrorText(const Bytes& text) {
     return text.compare(0, 3, "***") == 0;
@@ -52,15 +57,23 @@ void TMerchant::Receive(const Bytes& frame, const std::string& fromIP) {
     } catch (const std::exception& e) {
         FLog.Append(FaultLine(e.what()));
     }
+    // A phase that ended before a fault stopped the handling still hands over to the next.
+    StartWaitingOrder();
 }
 
 void TMerchant::HandleMessage(const Bytes& frame, const std::string& fromIP) {
+    struct THandling {
+        int& Count;
+        explicit THandling(int& count) : Count(count) { ++Count; }
+        ~THandling() { --Count; }
+    } handling(FHandling);
+
     switch (HeaderNumber(frame, 1, 2)) {
     case mtCustomerKey:
         CustomerKey(frame, fromIP);
         break;
     case mtCustomerSymmetricKey:
-        CustomerSymmetric(frame);
+        CustomerSymmetric(frame, fromIP);
         break;
     case mtOrder:
         Order(frame, fromIP);
@@ -73,43 +86,101 @@ void TMerchant::HandleMessage(const Bytes& frame, const std::string& fromIP) {
         break;
     case mtGatewayClose:
     case mtGatewayClose2:
-        Closing(frame, GatewaySymmetricKey.Get());
+        Closing(frame, GatewaySymmetricKey.Get(), true);
         break;
-    case mtCustomerClose:
-        Closing(frame, CustomerSymmetricKey.Get());
+    case mtCustomerClose: {
+        // An address that never sent its key closes with the empty key, as before any 0x59.
+        TCustomerState* customer = nullptr;
+        if (FCustomerIndex.count(fromIP)) customer = &UseCustomer(fromIP);
+        Closing(frame, customer ? customer->CustomerSymmetricKey.Get() : kNoKey, false);
         break;
+    }
     default:
         break;
     }
+    StartWaitingOrder();
+}
+
+// --- customers ------------------------------------------------------------------------------
+
+const TCustomerState* TMerchant::Customer(const std::string& address) const {
+    auto it = FCustomerIndex.find(address);
+    return it == FCustomerIndex.end() ? nullptr : &*it->second;
+}
+
+TCustomerState& TMerchant::UseCustomer(const std::string& address) {
+    auto it = FCustomerIndex.find(address);
+    if (it != FCustomerIndex.end()) {
+        FCustomers.splice(FCustomers.end(), FCustomers, it->second);
+        return *it->second;
+    }
+    if (FCustomers.size() >= kMaxCustomers) DropIdleCustomer();
+    FCustomers.emplace_back();
+    FCustomers.back().CustomerAddress = address;
+    FCustomerIndex[address] = std::prev(FCustomers.end());
+    return FCustomers.back();
+}
+
+bool TMerchant::IsBusy(const std::string& customer) const {
+    if (customer == FPhaseCustomer) return true;
+    return std::any_of(FWaiting.begin(), FWaiting.end(),
+                       [&](const TWaitingOrder& o) { return o.Customer == customer; });
+}
+
+// At most kMaxWaitingOrders + 1 customers are busy, far fewer than kMaxCustomers, so an idle
+// state is always found near the front.
+void TMerchant::DropIdleCustomer() {
+    for (auto it = FCustomers.begin(); it != FCustomers.end(); ++it) {
+        if (IsBusy(it->CustomerAddress)) continue;
+        FCustomerIndex.erase(it->CustomerAddress);
+        FCustomers.erase(it);
+        return;
+    }
+}
+
+std::vector<std::string> TMerchant::WaitingOrders() const {
+    std::vector<std::string> customers;
+    for (const TWaitingOrder& o : FWaiting) customers.push_back(o.Customer);
+    return customers;
 }
 
 void TMerchant::CustomerKey(const Bytes& frame, const std::string& fromIP) {
-    CustomerPublicKey = ParsePlainFrame(frame);
+    // A payload that fails to decode leaves the address's state as it was, or makes none.
+    Bytes key = ParsePlainFrame(frame);
+    TCustomerState& customer = UseCustomer(fromIP);
+    customer.CustomerPublicKey = std::move(key);
     FLog.Append(Cz("   Veřejný klíč zákazníka:"));
-    FLog.Append("   " + ToFormat(CustomerPublicKey, fmtHEX));
-    CustomerAddress = fromIP;
+    FLog.Append("   " + ToFormat(customer.CustomerPublicKey, fmtHEX));
     FKomunikace.SendPlainFrame(fromIP, kCustomerPort, MerchantPublicKey, mtKeyReply);
 }
 
-void TMerchant::CustomerSymmetric(const Bytes& frame) {
+void TMerchant::CustomerSymmetric(const Bytes& frame, const std::string& fromIP) {
+    TCustomerState& customer = UseCustomer(fromIP);
     // Wiped first: a 0x59 that fails leaves no key of an earlier exchange behind.
-    CustomerSymmetricKey.Wipe();
-    CustomerSymmetricKey =
+    customer.CustomerSymmetricKey.Wipe();
+    customer.CustomerSymmetricKey =
         SecretBytes(ParseRsaFrame(frame, MerchantPublicKey, MerchantPrivateKey.Get()));
     FLog.Append(Cz("   Symetrický klíč zákazníka:"));
-    FLog.AppendSecret("   " + ToFormat(CustomerSymmetricKey, fmtHEX), CustomerSymmetricKey.size());
+    FLog.AppendSecret("   " + ToFormat(customer.CustomerSymmetricKey, fmtHEX),
+                      customer.CustomerSymmetricKey.size());
 }
 
 void TMerchant::RelayError(const Bytes& text, const std::string& customerHost) {
     FLog.Append(text);
     FLog.Append(EndLine());
-    FKomunikace.SendEnvelopeFrame(customerHost, kCustomerPort, text, mtError, CustomerPublicKey,
-                                  CustomerSymmetricKey.Get());
+    // A customer without a state has no keys: sealing then fails as it would before any 0x63.
+    const TCustomerState* customer = Customer(customerHost);
+    FKomunikace.SendEnvelopeFrame(customerHost, kCustomerPort, text, mtError,
+                                  customer ? customer->CustomerPublicKey : kNoKey,
+                                  customer ? customer->CustomerSymmetricKey.Get() : kNoKey);
 }
 
+// --- the order ------------------------------------------------------------------------------
+
 void TMerchant::Order(const Bytes& frame, const std::string& fromIP) {
+    TCustomerState& customer = UseCustomer(fromIP);
     Bytes order = OpenDualFrame(frame, MerchantPublicKey, MerchantPrivateKey.Get(),
-                                CustomerSymmetricKey.Get(), ForwardPart);
+                                customer.CustomerSymmetricKey.Get(), customer.ForwardPart);
     if (IsErrorText(order)) {
         RelayError(order, fromIP);
         return;
@@ -134,11 +205,91 @@ void TMerchant::Order(const Bytes& frame, const std::string& fromIP) {
     FLog.Append(Format(Cz("   Poštovné     : %9d Kč"), {postage}));
     FLog.Append(Format(Cz("   Balné        : %9d Kč"), {packing}));
     FLog.Append("   ---------------------------");
-    TotalPrice = static_cast<std::int32_t>(static_cast<std::uint32_t>(packing) +
-                                           static_cast<std::uint32_t>(postage) + goods);
-    FLog.Append(Format(Cz("   Cena celkem  : %9d Kč"), {TotalPrice}));
-    GatewayAddress = FSettings.Text(TSetting::GatewayAddress);
+    customer.TotalPrice = static_cast<std::int32_t>(static_cast<std::uint32_t>(packing) +
+                                                    static_cast<std::uint32_t>(postage) + goods);
+    FLog.Append(Format(Cz("   Cena celkem  : %9d Kč"), {customer.TotalPrice}));
+    QueueOrder(fromIP, FSettings.Text(TSetting::GatewayAddress));
+}
+
+// --- the gateway phase ----------------------------------------------------------------------
+
+void TMerchant::QueueOrder(const std::string& customer, const std::string& gatewayAddress) {
+    // A customer that orders again while its exchange is in the phase starts the phase over,
+    // as a repeated order always did.
+    if (!FPhaseActive || FPhaseCustomer == customer) {
+        StartGatewayPhase(customer, gatewayAddress);
+        return;
+    }
+    auto waiting = std::find_if(FWaiting.begin(), FWaiting.end(),
+                                [&](const TWaitingOrder& o) { return o.Customer == customer; });
+    if (waiting != FWaiting.end()) {
+        // Already waiting: it keeps its place and takes the newer gateway address.
+        waiting->GatewayAddress = gatewayAddress;
+    } else if (FWaiting.size() >= kMaxWaitingOrders) {
+        RelayError(Format(Cz("*** Chyba: fronta objednávek čekajících na platební bránu je plná "
+                             "(%d), objednávka se odmítá"),
+                          {static_cast<std::int32_t>(kMaxWaitingOrders)}),
+                   customer);
+        return;
+    } else {
+        waiting = FWaiting.insert(FWaiting.end(), {customer, gatewayAddress});
+    }
+    // The exchange in the phase and the orders queued ahead.
+    auto before = static_cast<std::int32_t>(1 + (waiting - FWaiting.begin()));
+    FLog.Append(
+        Format(Cz("   Objednávka čeká na platební bránu, objednávek před ní: %d"), {before}));
+}
+
+void TMerchant::StartGatewayPhase(const std::string& customer, const std::string& gatewayAddress) {
+    // The gateway key of another customer's exchange is dead: a late message sealed with it
+    // must not pass for a message of this one.
+    if (!FPhaseCustomer.empty() && FPhaseCustomer != customer) GatewaySymmetricKey.Wipe();
+    FPhaseCustomer = customer;
+    FPhaseActive = true;
+    GatewayAddress = gatewayAddress;
+    FGatewayHeardMs = FKomunikace.Clock().MonotonicMilliseconds();
     FKomunikace.SendPlainFrame(GatewayAddress, kGatewayPort, MerchantPublicKey, mtKeyReply);
+    // The 30 seconds count from the moment the gateway has the key.
+    FGatewayHeardMs = FKomunikace.Clock().MonotonicMilliseconds();
+}
+
+void TMerchant::GatewayHeard() {
+    if (FPhaseActive) FGatewayHeardMs = FKomunikace.Clock().MonotonicMilliseconds();
+}
+
+void TMerchant::StartWaitingOrder() {
+    while (!FPhaseActive && !FWaiting.empty()) {
+        TWaitingOrder next = std::move(FWaiting.front());
+        FWaiting.pop_front();
+        FLog.Append(Cz("   Na řadu přichází objednávka zákazníka ") + next.Customer);
+        try {
+            StartGatewayPhase(next.Customer, next.GatewayAddress);
+        } catch (const Exception& e) {
+            FLog.Append(FaultLine(e.Message())); // the phase runs out with its timeout
+        } catch (const std::exception& e) {
+            FLog.Append(FaultLine(e.what()));
+        }
+    }
+}
+
+void TMerchant::CheckGatewayTimeout() {
+    if (FHandling > 0) return;
+    if (FPhaseActive &&
+        FKomunikace.Clock().MonotonicMilliseconds() - FGatewayHeardMs >= kGatewayTimeoutMs) {
+        EndGatewayPhase();
+        // A verdict that comes after all must not be taken for the next exchange's.
+        GatewaySymmetricKey.Wipe();
+        try {
+            RelayError(Cz("*** Chyba: platební brána neodpověděla do 30 s, platba zákazníka ") +
+                           FPhaseCustomer + Cz(" se neuskutečnila"),
+                       FPhaseCustomer);
+        } catch (const Exception& e) {
+            FLog.Append(FaultLine(e.Message()));
+        } catch (const std::exception& e) {
+            FLog.Append(FaultLine(e.what()));
+        }
+    }
+    StartWaitingOrder();
 }
 
 void TMerchant::GatewayKey(const Bytes& frame) {
@@ -148,11 +299,20 @@ void TMerchant::GatewayKey(const Bytes& frame) {
         throw EMessageRefused(
             Cz("Chyba: klíč platební brány přišel bez přijaté objednávky, nic se neodesílá"));
     GatewayPublicKey = ParsePlainFrame(frame);
+    GatewayHeard();
     FLog.Append(Cz("   Veřejný klíč platební brány:"));
     FLog.Append("   " + ToFormat(GatewayPublicKey, fmtHEX));
     GatewaySymmetricKey = SecretBytes(MakeSymmetricKey(24));
-    FKomunikace.SendRsaFrame(GatewaySymmetricKey.Get(), GatewayPublicKey, GatewayAddress,
-                             kGatewayPort, mtGatewaySymmetricKey);
+    // Copied now: a host-name lookup of the gateway may handle other datagrams meanwhile.
+    const std::string gateway = GatewayAddress;
+    Bytes forwardPart;
+    std::int32_t totalPrice = 0;
+    if (const TCustomerState* customer = Customer(FPhaseCustomer)) {
+        forwardPart = customer->ForwardPart;
+        totalPrice = customer->TotalPrice;
+    }
+    FKomunikace.SendRsaFrame(GatewaySymmetricKey.Get(), GatewayPublicKey, gateway, kGatewayPort,
+                             mtGatewaySymmetricKey);
 
     // The merchant's identity, digested with SHA-0 over its CP1250 bytes.
     FHashManager1.SetAlgorithm("Secure Hash Algorithm");
@@ -161,9 +321,10 @@ void TMerchant::GatewayKey(const Bytes& frame) {
                            FSettings.Text(TSetting::TaxId));
     Bytes identity = BuildEnvelope(FHashManager1.DigestText(fmtHEX), GatewaySymmetricKey.Get(),
                                    GatewayPublicKey);
-    FKomunikace.SendJoinedFrame(ForwardPart, identity, GatewayAddress, mtOrder, kGatewayPort);
-    FKomunikace.SendEnvelopeFrame(GatewayAddress, kGatewayPort, IntToStr(TotalPrice), mtTotal,
+    FKomunikace.SendJoinedFrame(forwardPart, identity, gateway, mtOrder, kGatewayPort);
+    FKomunikace.SendEnvelopeFrame(gateway, kGatewayPort, IntToStr(totalPrice), mtTotal,
                                   GatewayPublicKey, GatewaySymmetricKey.Get());
+    GatewayHeard();
 }
 
 void TMerchant::Credit(const Bytes& frame) {
@@ -174,16 +335,27 @@ void TMerchant::Credit(const Bytes& frame) {
             Cz("Chyba: výsledek platby přišel bez klíče platební brány, nic se neodesílá"));
     Bytes verdict = OpenEnvelopeFrame(frame, GatewaySymmetricKey.Get(), MerchantPublicKey,
                                       MerchantPrivateKey.Get());
+    // Only a verdict that opened ends the phase; a forged one is relayed as before, and the
+    // gateway's real verdict may still come.
+    if (verdict != DigestErrorText()) {
+        GatewayHeard();
+        EndGatewayPhase();
+    }
     if (IsErrorText(verdict)) {
-        RelayError(verdict, CustomerAddress);
+        RelayError(verdict, FPhaseCustomer);
         return;
     }
     FLog.Append(Cz("   Na účet obchodníka byla připsána částka ") + verdict + Cz(" Kč"));
 }
 
-void TMerchant::Closing(const Bytes& frame, const Bytes& symmetricKey) {
-    FLog.Append(
-        OpenEnvelopeFrame(frame, symmetricKey, MerchantPublicKey, MerchantPrivateKey.Get()));
+void TMerchant::Closing(const Bytes& frame, const Bytes& symmetricKey, bool fromGateway) {
+    Bytes text =
+        OpenEnvelopeFrame(frame, symmetricKey, MerchantPublicKey, MerchantPrivateKey.Get());
+    if (fromGateway && text != DigestErrorText()) {
+        GatewayHeard();
+        EndGatewayPhase();
+    }
+    FLog.Append(text);
     FLog.Append(EndLine());
 }
 

@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTextCursor>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -85,6 +86,11 @@ TForm1::TForm1(IClock& clock, TKeyPairSource keyPairs)
         Form1 = nullptr;
         throw;
     }
+    GatewayTimer = new QTimer(this);
+    GatewayTimer->setInterval(kGatewayTickMs);
+    QObject::connect(GatewayTimer, &QTimer::timeout, this,
+                     [this] { Merchant->CheckGatewayTimeout(); });
+    GatewayTimer->start();
 }
 
 TForm1::~TForm1() {

@@ -27,6 +27,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
+class QTimer;
 
 namespace velkor {
 
@@ -76,6 +77,9 @@ public:
 
     // The merchant state and its message handling; FormCreate sets its key pair.
     std::unique_ptr<TMerchant> Merchant;
+    // Ticks the merchant's gateway timeout twice a second.
+    static constexpr int kGatewayTickMs = 500;
+    QTimer* GatewayTimer = nullptr;
     // The log's copy on standard output (a test may point it elsewhere).
     TLogCopy StdoutCopy{1, LogKeysRequested()};
 

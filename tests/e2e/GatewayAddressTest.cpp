@@ -38,14 +38,14 @@ TEST_P(RealTransportAddresses, AreNamedInTheFaultLine) {
     merchant.MerchantPublicKey = MerchantKeys().PublicKey;
     merchant.MerchantPrivateKey = SecretBytes(MerchantKeys().PrivateKey);
     const Bytes key = "customer symmetric key!!";
-    merchant.CustomerSymmetricKey = SecretBytes(key);
+    merchant.UseCustomer("127.0.0.1").CustomerSymmetricKey = SecretBytes(key);
 
     merchant.Receive("4F0000" + BuildEnvelope("A;1;100", key, MerchantKeys().PublicKey),
                      "127.0.0.1");
 
     ASSERT_FALSE(log.Lines.empty());
     EXPECT_EQ(log.Lines.back(), "*** " + c.Fault + " (adresa \"" + c.Address + "\", port 2003)");
-    EXPECT_EQ(merchant.TotalPrice, 100 + 123 + 85);
+    EXPECT_EQ(merchant.Customer("127.0.0.1")->TotalPrice, 100 + 123 + 85);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -145,7 +145,7 @@ TEST(PeerExchange, DefaultOrderIsCredited) {
     EXPECT_EQ(x.ToCustomer, (std::vector<int>{0x60}));
     EXPECT_EQ(x.ToGateway, (std::vector<int>{0x60, 0x58, 0x4F, 0x03}));
     EXPECT_EQ(x.Customer.Stage(), TCustomer::TStage::OrderSent);
-    EXPECT_EQ(x.Merchant.CustomerSymmetricKey.Get(), x.Customer.SymmetricKey());
+    EXPECT_EQ(x.Merchant.Customer(kHost)->CustomerSymmetricKey.Get(), x.Customer.SymmetricKey());
     EXPECT_EQ(x.Gateway.Answers(), 1);
     EXPECT_TRUE(Said(x.GatewaySaid, "payment block opened: \"Účet zákazníka 19-123456789/0800\""));
     EXPECT_TRUE(Said(x.GatewaySaid, "sent 0x09 to 127.0.0.1:2004: credited 558 Kč"));

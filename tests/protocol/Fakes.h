@@ -40,13 +40,19 @@ public:
     std::map<TSetting, Bytes> Fields;
 };
 
+// Its monotonic time moves only when a test steps it or something sleeps.
 class FakeClock final : public IClock {
 public:
     TDateTimeParts Now() override { return {2026, 12, 6, 14, 5, 9, 0}; }
     TDateTimeParts UtcNow() override { return {2026, 12, 6, 13, 5, 9, 0}; }
     std::uint64_t PerformanceCounter() override { return 0; }
-    void Sleep(int milliseconds) override { Slept.push_back(milliseconds); }
+    void Sleep(int milliseconds) override {
+        Slept.push_back(milliseconds);
+        Monotonic += milliseconds;
+    }
+    std::int64_t MonotonicMilliseconds() override { return Monotonic; }
     std::vector<int> Slept;
+    std::int64_t Monotonic = 1000000;
 };
 
 struct Datagram {

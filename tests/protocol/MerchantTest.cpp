@@ -15,8 +15,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <utility>
 
 namespace velkor {
 namespace {
@@ -67,9 +70,9 @@ protected:
         transport.Sent.clear();
         merchant.Receive(frame, from);
     }
-    void Handshake() {
-        Receive(KeyFrame(0x63, CustomerKeys().PublicKey), kCustomerIP);
-        Receive(RsaFrame(0x59, kCustomerSymmetric, MerchantKeys().PublicKey), kCustomerIP);
+    void Handshake(const std::string& from = kCustomerIP) {
+        Receive(KeyFrame(0x63, CustomerKeys().PublicKey), from);
+        Receive(RsaFrame(0x59, kCustomerSymmetric, MerchantKeys().PublicKey), from);
     }
     void AcceptOrder(const Bytes& order = "A;2;300\r\nB;10;50") {
         Handshake();
@@ -83,6 +86,12 @@ protected:
                              GatewayKeys().PrivateKey);
     }
     std::string LastLine() const { return log.Lines.empty() ? "" : log.Lines.back(); }
+    // The state the merchant keeps of the customer at `ip`; an empty one when it keeps none.
+    const TCustomerState& Customer(const std::string& ip = kCustomerIP) const {
+        static const TCustomerState none;
+        const TCustomerState* state = merchant.Customer(ip);
+        return state ? *state : none;
+    }
 
     test::FakeLog log;
     test::FakeSettings settings;
@@ -97,8 +106,8 @@ protected:
 
 TEST_F(MerchantTest, CustomerKeyIsStoredLoggedAndAnswered) {
     Receive(KeyFrame(0x63, CustomerKeys().PublicKey), kCustomerIP);
-    EXPECT_EQ(merchant.CustomerPublicKey, CustomerKeys().PublicKey);
-    EXPECT_EQ(merchant.CustomerAddress, kCustomerIP);
+    EXPECT_EQ(Customer().CustomerPublicKey, CustomerKeys().PublicKey);
+    EXPECT_EQ(Customer().CustomerAddress, kCustomerIP);
     ASSERT_EQ(log.Lines.size(), 2u);
     EXPECT_EQ(log.Lines[0], "   Ve\xF8"
                             "ejn\xFD kl\xED\xE8 z\xE1kazn\xEDka:");
@@ -112,14 +121,14 @@ TEST_F(MerchantTest, CustomerKeyIsStoredLoggedAndAnswered) {
 
 TEST_F(MerchantTest, SecondCustomerKeyFromAnotherAddressReplacesOnlyKeyAndAddress) {
     AcceptOrder();
-    const Bytes forward = merchant.ForwardPart;
-    const std::int32_t total = merchant.TotalPrice;
+    const Bytes forward = Customer().ForwardPart;
+    const std::int32_t total = Customer().TotalPrice;
     Receive(KeyFrame(0x63, GatewayKeys().PublicKey), "10.0.0.77");
-    EXPECT_EQ(merchant.CustomerPublicKey, GatewayKeys().PublicKey);
-    EXPECT_EQ(merchant.CustomerAddress, "10.0.0.77");
-    EXPECT_EQ(merchant.CustomerSymmetricKey.Get(), kCustomerSymmetric);
-    EXPECT_EQ(merchant.ForwardPart, forward);
-    EXPECT_EQ(merchant.TotalPrice, total);
+    EXPECT_EQ(Customer("10.0.0.77").CustomerPublicKey, GatewayKeys().PublicKey);
+    EXPECT_EQ(Customer("10.0.0.77").CustomerAddress, "10.0.0.77");
+    EXPECT_EQ(Customer().CustomerSymmetricKey.Get(), kCustomerSymmetric);
+    EXPECT_EQ(Customer().ForwardPart, forward);
+    EXPECT_EQ(Customer().TotalPrice, total);
     EXPECT_EQ(merchant.GatewayAddress, kGatewayIP);
     ASSERT_EQ(transport.Sent.size(), 1u);
     EXPECT_EQ(transport.Sent[0].Host, "10.0.0.77");
@@ -129,14 +138,14 @@ TEST_F(MerchantTest, FailingCustomerKeyKeepsThePreviousOne) {
     Receive(KeyFrame(0x63, CustomerKeys().PublicKey), kCustomerIP);
     Receive("63000G", "10.0.0.66");
     EXPECT_EQ(LastLine(), "*** '$000G' is not a valid integer value");
-    EXPECT_EQ(merchant.CustomerPublicKey, CustomerKeys().PublicKey);
-    EXPECT_EQ(merchant.CustomerAddress, kCustomerIP);
+    EXPECT_EQ(Customer().CustomerPublicKey, CustomerKeys().PublicKey);
+    EXPECT_EQ(Customer().CustomerAddress, kCustomerIP);
     EXPECT_TRUE(transport.Sent.empty());
 }
 
 TEST_F(MerchantTest, CustomerSymmetricKeyIsStoredAndLogged) {
     Handshake();
-    EXPECT_EQ(merchant.CustomerSymmetricKey.Get(), kCustomerSymmetric);
+    EXPECT_EQ(Customer().CustomerSymmetricKey.Get(), kCustomerSymmetric);
     ASSERT_EQ(log.Lines.size(), 2u);
     EXPECT_EQ(log.Lines[0], "   Symetrick\xFD kl\xED\xE8 z\xE1kazn\xEDka:");
     EXPECT_EQ(log.Lines[1], "   " + ToFormat(kCustomerSymmetric, fmtHEX));
@@ -156,14 +165,14 @@ TEST_F(MerchantTest, OnlyTheSymmetricKeyLineIsSecret) {
 TEST_F(MerchantTest, FailingSymmetricKeyLeavesItEmpty) {
     Handshake();
     Receive("590004ZZZZ", kCustomerIP);
-    EXPECT_EQ(merchant.CustomerSymmetricKey.Get(), "");
+    EXPECT_EQ(Customer().CustomerSymmetricKey.Get(), "");
     EXPECT_TRUE(LastLine().starts_with("*** ")) << LastLine();
 }
 
 TEST_F(MerchantTest, SymmetricKeyUnderAnotherPublicKeyRaisesNothingOfItsOwn) {
     Handshake();
     Receive(RsaFrame(0x59, kCustomerSymmetric, CustomerKeys().PublicKey), kCustomerIP);
-    EXPECT_NE(merchant.CustomerSymmetricKey.Get(), kCustomerSymmetric);
+    EXPECT_NE(Customer().CustomerSymmetricKey.Get(), kCustomerSymmetric);
     EXPECT_FALSE(log.Lines.empty());
     EXPECT_FALSE(log.Lines[0].starts_with("***"));
 }
@@ -186,8 +195,8 @@ TEST_F(MerchantTest, AcceptedOrderShowsTheTableAndHandsTheKeyToTheGateway) {
         "   Cena celkem  :       558 K\xE8",
     };
     EXPECT_EQ(log.Lines, expected);
-    EXPECT_EQ(merchant.TotalPrice, 558);
-    EXPECT_EQ(merchant.ForwardPart, kForward);
+    EXPECT_EQ(Customer().TotalPrice, 558);
+    EXPECT_EQ(Customer().ForwardPart, kForward);
     EXPECT_EQ(merchant.GatewayAddress, kGatewayIP);
     ASSERT_EQ(transport.Sent.size(), 1u);
     EXPECT_EQ(transport.Sent[0].Host, kGatewayIP);
@@ -200,7 +209,7 @@ TEST_F(MerchantTest, TypeFieldInLowerCase) {
     Bytes frame = OrderFrame("A;1;1");
     frame[1] = 'f';
     Receive(frame, kCustomerIP);
-    EXPECT_EQ(merchant.TotalPrice, 1 + 123 + 85);
+    EXPECT_EQ(Customer().TotalPrice, 1 + 123 + 85);
 }
 
 struct OrderCase {
@@ -219,10 +228,10 @@ TEST_P(OrderTexts, TotalOrFault) {
     if (!c.Fault.empty()) {
         EXPECT_EQ(LastLine(), c.Fault);
         EXPECT_TRUE(transport.Sent.empty());
-        EXPECT_EQ(merchant.ForwardPart, kForward); // taken before the order failed
-        EXPECT_EQ(merchant.TotalPrice, 0);
+        EXPECT_EQ(Customer().ForwardPart, kForward); // taken before the order failed
+        EXPECT_EQ(Customer().TotalPrice, 0);
     } else {
-        EXPECT_EQ(merchant.TotalPrice, c.Total) << LastLine();
+        EXPECT_EQ(Customer().TotalPrice, c.Total) << LastLine();
         EXPECT_EQ(transport.Sent.size(), 1u);
     }
 }
@@ -258,7 +267,7 @@ TEST_F(MerchantTest, EmptyOrderHasNoRows) {
     AcceptOrder("");
     ASSERT_GE(log.Lines.size(), 3u);
     EXPECT_EQ(log.Lines[2], "");
-    EXPECT_EQ(merchant.TotalPrice, 208);
+    EXPECT_EQ(Customer().TotalPrice, 208);
 }
 
 // Goods, postage and packing are added in 32-bit signed arithmetic: a sum past either end
@@ -285,7 +294,7 @@ TEST_P(WrappingTotals, AreShownAndSentWrapped) {
     EXPECT_EQ(log.Lines[sums + 1], Format(Cz("   Poštovné     : %9d Kč"), {StrToInt(c.Postage)}));
     EXPECT_EQ(log.Lines[sums + 2], Format(Cz("   Balné        : %9d Kč"), {StrToInt(c.Packing)}));
     EXPECT_EQ(LastLine(), Format(Cz("   Cena celkem  : %9d Kč"), {c.Total}));
-    EXPECT_EQ(merchant.TotalPrice, c.Total);
+    EXPECT_EQ(Customer().TotalPrice, c.Total);
     ASSERT_EQ(transport.Sent.size(), 1u);
     // The 0x03 carries the wrapped total as decimal text.
     Bytes key = GatewayKeyArrives();
@@ -356,8 +365,8 @@ TEST_P(BadSettings, StopTheOrderAfterTheRows) {
     ASSERT_EQ(log.Lines.size(), 4u); // heading, header, one row, the fault
     EXPECT_EQ(LastLine(), "*** '" + GetParam().Text + "' is not a valid integer value");
     EXPECT_TRUE(transport.Sent.empty());
-    EXPECT_EQ(merchant.ForwardPart, "0002EE");
-    EXPECT_EQ(merchant.TotalPrice, 558);
+    EXPECT_EQ(Customer().ForwardPart, "0002EE");
+    EXPECT_EQ(Customer().TotalPrice, 558);
     EXPECT_EQ(merchant.GatewayAddress, kGatewayIP);
 }
 
@@ -392,7 +401,7 @@ TEST_P(BadGatewayAddresses, AreNamedInTheFaultLine) {
     AcceptOrder();
     EXPECT_EQ(LastLine(), "*** " + c.Fault + " (adresa \"" + c.Address + "\", port 2003)");
     EXPECT_TRUE(transport.Sent.empty());
-    EXPECT_EQ(merchant.TotalPrice, 558);
+    EXPECT_EQ(Customer().TotalPrice, 558);
     EXPECT_EQ(merchant.GatewayAddress, c.Address);
     EXPECT_EQ(clock.Slept.size(), 2u); // the handshake's 0x60, then the one attempt
 }
@@ -409,13 +418,14 @@ INSTANTIATE_TEST_SUITE_P(Addresses, BadGatewayAddresses,
 
 TEST_F(MerchantTest, OrderWithABadDigestIsRelayedToItsSender) {
     Handshake();
+    Handshake("10.0.0.50"); // the sender has keys of its own to seal the error with
     // Sealed with a digest under another key: the merchant's private key cannot match it.
     Receive(OrderFrame("A;1;1", kForward, CustomerKeys().PublicKey), "10.0.0.50");
     ASSERT_EQ(log.Lines.size(), 2u);
     EXPECT_EQ(log.Lines[0], DigestErrorText());
     EXPECT_EQ(log.Lines[1], "--- KONEC SPOJEN\xCD ---");
-    EXPECT_EQ(merchant.ForwardPart, kForward);
-    EXPECT_EQ(merchant.TotalPrice, 0);
+    EXPECT_EQ(Customer("10.0.0.50").ForwardPart, kForward);
+    EXPECT_EQ(Customer("10.0.0.50").TotalPrice, 0);
     ASSERT_EQ(transport.Sent.size(), 1u);
     const test::Datagram& reply = transport.Sent[0];
     EXPECT_EQ(reply.Host, "10.0.0.50");
@@ -583,11 +593,13 @@ TEST_P(ClosingMessages, LogTheTextAndTheEndLine) {
     AcceptOrder();
     Bytes gatewayKey = GatewayKeyArrives();
     const Bytes& key = GetParam().CustomerKey ? kCustomerSymmetric : gatewayKey;
-    Receive(EnvelopeFrame(GetParam().Type, "Konec", key, MerchantKeys().PublicKey), kGatewayIP);
+    // The customer's closing is opened with the key of the address it comes from.
+    const std::string& from = GetParam().CustomerKey ? kCustomerIP : kGatewayIP;
+    Receive(EnvelopeFrame(GetParam().Type, "Konec", key, MerchantKeys().PublicKey), from);
     EXPECT_EQ(log.Lines, (std::vector<Bytes>{"Konec", "--- KONEC SPOJEN\xCD ---"}));
     EXPECT_TRUE(transport.Sent.empty());
     // A bad digest is logged in place of the content.
-    Receive(EnvelopeFrame(GetParam().Type, "Konec", key, CustomerKeys().PublicKey), kGatewayIP);
+    Receive(EnvelopeFrame(GetParam().Type, "Konec", key, CustomerKeys().PublicKey), from);
     EXPECT_EQ(log.Lines, (std::vector<Bytes>{DigestErrorText(), "--- KONEC SPOJEN\xCD ---"}));
 }
 
@@ -604,7 +616,7 @@ TEST_F(MerchantTest, OtherTypesDoNothing) {
         EXPECT_TRUE(log.Lines.empty()) << frame;
         EXPECT_TRUE(transport.Sent.empty()) << frame;
     }
-    EXPECT_EQ(merchant.TotalPrice, 558);
+    EXPECT_EQ(Customer().TotalPrice, 558);
 }
 
 TEST_F(MerchantTest, EmptyOrBadTypeIsAConversionFault) {
@@ -646,6 +658,352 @@ TEST_F(MerchantTest, MissingKeysAreOrderlyFaults) {
     EXPECT_TRUE(LastLine().starts_with("***")) << LastLine();
 }
 
+// --- many customers -----------------------------------------------------------------------
+// Each customer's keys, forward part and total are its own; the gateway hears of one exchange
+// at a time and the other accepted orders wait in turn.
+
+const TKeyPair& OtherCustomerKeys() {
+    static const TKeyPair keys = MakeKeyPair(TKeyBits::kb0512);
+    return keys;
+}
+
+struct TestCustomer {
+    std::string IP;
+    const TKeyPair* Keys;
+    Bytes Symmetric;
+    Bytes Forward;
+};
+
+const Bytes kQueuedLine1 = Cz("   Objednávka čeká na platební bránu, objednávek před ní: 1");
+
+class ManyCustomers : public MerchantTest {
+protected:
+    const TestCustomer A{"127.0.0.2", &CustomerKeys(), "customer A's symmetric k", "0004AAAA"};
+    const TestCustomer B{"127.0.0.3", &OtherCustomerKeys(), "customer B's symmetric k", "0004BBBB"};
+
+    // Datagrams that keep what the log and the transport held before them.
+    void Deliver(const Bytes& frame, const std::string& from) { merchant.Receive(frame, from); }
+    void Hello(const TestCustomer& c) {
+        Deliver(KeyFrame(0x63, c.Keys->PublicKey), c.IP);
+        Deliver(RsaFrame(0x59, c.Symmetric, MerchantKeys().PublicKey), c.IP);
+    }
+    void Order(const TestCustomer& c, const Bytes& order) {
+        Deliver("4F" + c.Forward + BuildEnvelope(order, c.Symmetric, MerchantKeys().PublicKey),
+                c.IP);
+    }
+    // A customer whose keys the merchant holds without a handshake (cheap for the bounds).
+    void Known(const std::string& ip) {
+        TCustomerState& state = merchant.UseCustomer(ip);
+        state.CustomerPublicKey = CustomerKeys().PublicKey;
+        state.CustomerSymmetricKey = SecretBytes(kCustomerSymmetric);
+    }
+    // The gateway answers the 0x60 of the exchange in its phase; returns the total it was sent
+    // and gives the forward part and the fresh symmetric key.
+    Bytes GatewayPhase(Bytes& forward, Bytes& key) {
+        const std::size_t first = transport.Sent.size();
+        Deliver(KeyFrame(0x5F, GatewayKeys().PublicKey), kGatewayIP);
+        if (transport.Sent.size() != first + 3) return "(no replies)";
+        key = ParseRsaFrame(transport.Sent[first].Data, GatewayKeys().PublicKey,
+                            GatewayKeys().PrivateKey);
+        OpenDualFrame(transport.Sent[first + 1].Data, GatewayKeys().PublicKey,
+                      GatewayKeys().PrivateKey, key, forward);
+        return OpenEnvelopeFrame(transport.Sent[first + 2].Data, key, GatewayKeys().PublicKey,
+                                 GatewayKeys().PrivateKey);
+    }
+    void Verdict(const Bytes& text, const Bytes& key) {
+        Deliver(EnvelopeFrame(0x09, text, key, MerchantKeys().PublicKey), kGatewayIP);
+    }
+    std::vector<int> SentTypes() const {
+        std::vector<int> types;
+        for (const auto& d : transport.Sent) types.push_back(HeaderNumber(d.Data, 1, 2));
+        return types;
+    }
+    bool Logged(const Bytes& line) const {
+        return std::find(log.Lines.begin(), log.Lines.end(), line) != log.Lines.end();
+    }
+};
+
+// The exchange that spoiled both: A's hello, B's hello, A's order, B's order.
+TEST_F(ManyCustomers, InterleavedExchangesAreEachCreditedInTurn) {
+    Hello(A);
+    Hello(B);
+    Order(A, "A;2;300\r\nB;10;50");
+    Order(B, "C;1;1000");
+    EXPECT_FALSE(Logged(DigestErrorText()));
+    EXPECT_EQ(Customer(A.IP).TotalPrice, 558);
+    EXPECT_EQ(Customer(B.IP).TotalPrice, 1208);
+    EXPECT_EQ(Customer(A.IP).CustomerSymmetricKey.Get(), A.Symmetric);
+    EXPECT_EQ(Customer(B.IP).CustomerSymmetricKey.Get(), B.Symmetric);
+    // Only A's order reached the gateway; B's waits behind it.
+    EXPECT_EQ(SentTypes(), (std::vector<int>{0x60, 0x60, 0x60}));
+    EXPECT_EQ(transport.Sent[2].Host, kGatewayIP);
+    EXPECT_EQ(log.Lines.back(), kQueuedLine1);
+    EXPECT_EQ(merchant.GatewayCustomer(), A.IP);
+    EXPECT_EQ(merchant.WaitingOrders(), std::vector<std::string>{B.IP});
+
+    Bytes forward, key;
+    EXPECT_EQ(GatewayPhase(forward, key), "558");
+    EXPECT_EQ(forward, A.Forward);
+    log.Lines.clear();
+    transport.Sent.clear();
+    Verdict("558", key);
+    // A is credited, then B's order goes to the gateway in the same handling.
+    EXPECT_EQ(log.Lines,
+              (std::vector<Bytes>{Cz("   Na účet obchodníka byla připsána částka 558 Kč"),
+                                  Cz("   Na řadu přichází objednávka zákazníka 127.0.0.3")}));
+    ASSERT_EQ(SentTypes(), std::vector<int>{0x60});
+    EXPECT_EQ(transport.Sent[0].Host, kGatewayIP);
+    EXPECT_EQ(merchant.GatewayCustomer(), B.IP);
+
+    EXPECT_EQ(GatewayPhase(forward, key), "1208");
+    EXPECT_EQ(forward, B.Forward);
+    Verdict("1208", key);
+    EXPECT_EQ(log.Lines.back(), Cz("   Na účet obchodníka byla připsána částka 1208 Kč"));
+    EXPECT_FALSE(merchant.GatewayPhaseActive());
+    EXPECT_TRUE(merchant.WaitingOrders().empty());
+}
+
+TEST_F(ManyCustomers, GatewayErrorGoesToTheCustomerOfThePhase) {
+    Hello(A);
+    Hello(B);
+    Order(A, "A;1;1");
+    Order(B, "B;1;1"); // B sent last, and waits
+    Bytes forward, key;
+    GatewayPhase(forward, key);
+    transport.Sent.clear();
+    const Bytes error = "*** Platba zam\xEDtnuta";
+    Verdict(error, key);
+    ASSERT_EQ(SentTypes(), (std::vector<int>{0x16, 0x60}));
+    EXPECT_EQ(transport.Sent[0].Host, A.IP);
+    EXPECT_EQ(transport.Sent[0].Port, 2000);
+    EXPECT_EQ(OpenEnvelopeFrame(transport.Sent[0].Data, A.Symmetric, A.Keys->PublicKey,
+                                A.Keys->PrivateKey),
+              error);
+    EXPECT_EQ(transport.Sent[1].Host, kGatewayIP);
+    EXPECT_EQ(merchant.GatewayCustomer(), B.IP);
+}
+
+TEST_F(ManyCustomers, CustomerClosingOpensWithTheKeyOfItsAddress) {
+    Hello(A);
+    Hello(B);
+    const Bytes fromB = EnvelopeFrame(0x15, "Konec B", B.Symmetric, MerchantKeys().PublicKey);
+    Deliver(fromB, B.IP);
+    EXPECT_EQ(log.Lines.end()[-2], "Konec B");
+    EXPECT_EQ(log.Lines.back(), EndLine());
+    // From A, or from an address the merchant never heard of, B's envelope does not open.
+    for (const std::string& from : {A.IP, std::string("127.0.0.9")}) {
+        log.Lines.clear();
+        Deliver(fromB, from);
+        ASSERT_EQ(log.Lines.size(), 1u) << from;
+        EXPECT_TRUE(log.Lines[0].starts_with("*** ")) << log.Lines[0];
+    }
+    EXPECT_EQ(merchant.Customer("127.0.0.9"), nullptr);
+}
+
+TEST_F(ManyCustomers, NewHelloStartsOverOnlyForItsAddress) {
+    Hello(A);
+    Hello(B);
+    Order(A, "A;1;1");
+    Deliver(KeyFrame(0x63, OtherCustomerKeys().PublicKey), A.IP);
+    EXPECT_EQ(Customer(A.IP).CustomerPublicKey, OtherCustomerKeys().PublicKey);
+    EXPECT_EQ(Customer(B.IP).CustomerPublicKey, B.Keys->PublicKey);
+    EXPECT_EQ(Customer(B.IP).CustomerSymmetricKey.Get(), B.Symmetric);
+    // An address that sent nothing before starts empty.
+    Deliver(RsaFrame(0x59, "C's key", MerchantKeys().PublicKey), "127.0.0.4");
+    EXPECT_EQ(Customer("127.0.0.4").CustomerPublicKey, "");
+    EXPECT_EQ(Customer("127.0.0.4").TotalPrice, 0);
+}
+
+// One customer ordering again while its own exchange is with the gateway: the key goes to the
+// gateway at once, as it always did.
+TEST_F(ManyCustomers, RepeatedOrderOfThePhaseCustomerGoesAtOnce) {
+    Hello(A);
+    Order(A, "A;1;1");
+    transport.Sent.clear();
+    Order(A, "A;1;2");
+    EXPECT_EQ(SentTypes(), std::vector<int>{0x60});
+    EXPECT_TRUE(merchant.WaitingOrders().empty());
+    EXPECT_EQ(Customer(A.IP).TotalPrice, 2 + 123 + 85);
+}
+
+TEST_F(ManyCustomers, SilentGatewayIsGivenUpAfterThirtySeconds) {
+    Hello(A);
+    Hello(B);
+    Order(A, "A;1;1");
+    Order(B, "B;1;1");
+    Bytes forward, key;
+    GatewayPhase(forward, key); // the gateway is heard; then it falls silent
+    log.Lines.clear();
+    transport.Sent.clear();
+    clock.Monotonic += kGatewayTimeoutMs - 1;
+    merchant.CheckGatewayTimeout();
+    EXPECT_TRUE(log.Lines.empty());
+    EXPECT_TRUE(transport.Sent.empty());
+
+    clock.Monotonic += 1;
+    merchant.CheckGatewayTimeout();
+    const Bytes timeout = Cz("*** Chyba: platební brána neodpověděla do 30 s, platba zákazníka "
+                             "127.0.0.2 se neuskutečnila");
+    EXPECT_EQ(log.Lines,
+              (std::vector<Bytes>{timeout, EndLine(),
+                                  Cz("   Na řadu přichází objednávka zákazníka 127.0.0.3")}));
+    ASSERT_EQ(SentTypes(), (std::vector<int>{0x16, 0x60}));
+    EXPECT_EQ(transport.Sent[0].Host, A.IP);
+    EXPECT_EQ(OpenEnvelopeFrame(transport.Sent[0].Data, A.Symmetric, A.Keys->PublicKey,
+                                A.Keys->PrivateKey),
+              timeout);
+    EXPECT_EQ(merchant.GatewayCustomer(), B.IP);
+
+    // A's verdict that comes after all is not taken for B's.
+    log.Lines.clear();
+    Verdict("2", key);
+    EXPECT_TRUE(log.Lines.back().starts_with("***")) << log.Lines.back();
+    EXPECT_TRUE(merchant.GatewayPhaseActive());
+}
+
+TEST_F(ManyCustomers, EachGatewayMessageStartsTheThirtySecondsAgain) {
+    Hello(A);
+    Order(A, "A;1;1");
+    clock.Monotonic += 20000;
+    Bytes forward, key;
+    GatewayPhase(forward, key);
+    clock.Monotonic += kGatewayTimeoutMs - 1;
+    merchant.CheckGatewayTimeout();
+    EXPECT_TRUE(merchant.GatewayPhaseActive());
+    clock.Monotonic += 1;
+    log.Lines.clear();
+    merchant.CheckGatewayTimeout();
+    EXPECT_FALSE(merchant.GatewayPhaseActive());
+    ASSERT_FALSE(log.Lines.empty());
+    EXPECT_TRUE(log.Lines[0].starts_with("*** ")) << log.Lines[0];
+    // The customer's next order goes to the gateway at once.
+    transport.Sent.clear();
+    Order(A, "A;1;1");
+    EXPECT_EQ(SentTypes(), std::vector<int>{0x60});
+}
+
+// A forged verdict does not end the phase; the gateway's real one does.
+TEST_F(ManyCustomers, VerdictWithABadDigestKeepsThePhase) {
+    Hello(A);
+    Hello(B);
+    Order(A, "A;1;1");
+    Order(B, "B;1;1");
+    Bytes forward, key;
+    GatewayPhase(forward, key);
+    Deliver(EnvelopeFrame(0x09, "1", key, GatewayKeys().PublicKey), kGatewayIP);
+    EXPECT_EQ(merchant.GatewayCustomer(), A.IP);
+    EXPECT_EQ(merchant.WaitingOrders(), std::vector<std::string>{B.IP});
+    Verdict("1", key);
+    EXPECT_EQ(merchant.GatewayCustomer(), B.IP);
+}
+
+// A host-name lookup processes pending events while a datagram is handled, the window's timer
+// among them; a tick then must not give up the phase under the handling's feet.
+TEST_F(ManyCustomers, TickDuringAHandlingDoesNothing) {
+    class TickingTransport final : public ITransport {
+    public:
+        void Send(const std::string&, int, const Bytes& data) override {
+            Types.push_back(HeaderNumber(data, 1, 2));
+            if (During) During();
+        }
+        std::function<void()> During;
+        std::vector<int> Types;
+    } ticking;
+    TKomunikace own{clock, ticking};
+    TMerchant m{log, settings, own, hashManager1};
+    m.MerchantPublicKey = MerchantKeys().PublicKey;
+    m.MerchantPrivateKey = SecretBytes(MerchantKeys().PrivateKey);
+    TCustomerState& a = m.UseCustomer(A.IP);
+    a.CustomerPublicKey = A.Keys->PublicKey;
+    a.CustomerSymmetricKey = SecretBytes(A.Symmetric);
+    m.Receive("4F" + A.Forward + BuildEnvelope("A;1;1", A.Symmetric, MerchantKeys().PublicKey),
+              A.IP);
+    ASSERT_TRUE(m.GatewayPhaseActive());
+    log.Lines.clear();
+    ticking.During = [&] {
+        clock.Monotonic += 2 * kGatewayTimeoutMs;
+        m.CheckGatewayTimeout();
+    };
+    m.Receive(KeyFrame(0x5F, GatewayKeys().PublicKey), kGatewayIP);
+    EXPECT_TRUE(m.GatewayPhaseActive());
+    EXPECT_EQ(ticking.Types, (std::vector<int>{0x60, 0x58, 0x4F, 0x03}));
+    for (const Bytes& line : log.Lines) EXPECT_FALSE(line.starts_with("***")) << line;
+}
+
+TEST_F(ManyCustomers, QueueHoldsAHundredOrdersAndRefusesMore) {
+    auto ip = [](std::size_t i) {
+        return "10.1." + std::to_string(i / 250) + "." + std::to_string(i % 250 + 1);
+    };
+    const Bytes order =
+        "4F" + kForward + BuildEnvelope("A;1;1", kCustomerSymmetric, MerchantKeys().PublicKey);
+    for (std::size_t i = 0; i <= kMaxWaitingOrders; ++i) {
+        Known(ip(i));
+        Receive(order, ip(i));
+        if (i > 0) {
+            EXPECT_EQ(LastLine(),
+                      Format(Cz("   Objednávka čeká na platební bránu, objednávek před ní: %d"),
+                             {static_cast<std::int32_t>(i)}));
+        }
+    }
+    ASSERT_EQ(merchant.WaitingOrders().size(), kMaxWaitingOrders);
+    // A waiting customer that orders again keeps its place.
+    Receive(order, ip(7));
+    EXPECT_EQ(LastLine(),
+              Format(Cz("   Objednávka čeká na platební bránu, objednávek před ní: %d"), {7}));
+    EXPECT_EQ(merchant.WaitingOrders().size(), kMaxWaitingOrders);
+
+    const std::string late = ip(kMaxWaitingOrders + 1);
+    Known(late);
+    Receive(order, late);
+    const Bytes refusal = Cz("*** Chyba: fronta objednávek čekajících na platební bránu je plná "
+                             "(100), objednávka se odmítá");
+    ASSERT_GE(log.Lines.size(), 2u);
+    EXPECT_EQ(log.Lines[log.Lines.size() - 2], refusal);
+    EXPECT_EQ(LastLine(), EndLine());
+    ASSERT_EQ(transport.Sent.size(), 1u);
+    EXPECT_EQ(transport.Sent[0].Host, late);
+    EXPECT_EQ(OpenEnvelopeFrame(transport.Sent[0].Data, kCustomerSymmetric,
+                                CustomerKeys().PublicKey, CustomerKeys().PrivateKey),
+              refusal);
+    EXPECT_EQ(merchant.WaitingOrders().size(), kMaxWaitingOrders);
+    EXPECT_EQ(merchant.WaitingOrders().front(), ip(1));
+    EXPECT_EQ(merchant.WaitingOrders().back(), ip(kMaxWaitingOrders));
+}
+
+TEST_F(ManyCustomers, AThousandStatesAtMostAndTheBusyOnesStay) {
+    Hello(A);
+    Hello(B);
+    Order(A, "A;1;1"); // with the gateway
+    Order(B, "B;1;1"); // waiting
+    const Bytes hello = KeyFrame(0x63, CustomerKeys().PublicKey);
+    for (std::size_t i = 0; i < kMaxCustomers; ++i)
+        Receive(hello, "10.2." + std::to_string(i / 250) + "." + std::to_string(i % 250 + 1));
+    EXPECT_EQ(merchant.CustomerCount(), kMaxCustomers);
+    // A and B are the oldest, but busy; the oldest idle ones went instead.
+    ASSERT_NE(merchant.Customer(A.IP), nullptr);
+    ASSERT_NE(merchant.Customer(B.IP), nullptr);
+    EXPECT_EQ(Customer(A.IP).TotalPrice, 1 + 123 + 85);
+    EXPECT_EQ(Customer(B.IP).CustomerSymmetricKey.Get(), B.Symmetric);
+    EXPECT_EQ(merchant.Customer("10.2.0.1"), nullptr);
+    EXPECT_EQ(merchant.Customer("10.2.0.2"), nullptr);
+    EXPECT_NE(merchant.Customer("10.2.0.3"), nullptr);
+    // A hello that fails to decode makes no state.
+    Receive("63000G", "10.3.0.1");
+    EXPECT_EQ(merchant.Customer("10.3.0.1"), nullptr);
+    EXPECT_NE(merchant.Customer("10.2.0.3"), nullptr);
+
+    // B's exchange goes on with its own keys after the flood.
+    Bytes forward, key;
+    GatewayPhase(forward, key);
+    transport.Sent.clear();
+    Verdict("*** Platba zam\xEDtnuta", key);
+    ASSERT_EQ(SentTypes(), (std::vector<int>{0x16, 0x60}));
+    EXPECT_EQ(transport.Sent[0].Host, A.IP);
+    EXPECT_EQ(merchant.GatewayCustomer(), B.IP);
+    EXPECT_EQ(GatewayPhase(forward, key), "209");
+    EXPECT_EQ(forward, B.Forward);
+}
+
 // --- key hygiene --------------------------------------------------------------------------
 // The scan watches every block that goes back to the heap while it is armed; a block that
 // still holds the key's bytes is a copy that outlived its use. Frames and the test's own
@@ -666,7 +1024,7 @@ TEST_F(MerchantTest, CustomerKeyIsWipedWhenTheMerchantGoes) {
     own->MerchantPublicKey = MerchantKeys().PublicKey;
     own->MerchantPrivateKey = SecretBytes(MerchantKeys().PrivateKey);
     own->Receive(RsaFrame(0x59, kCustomerSymmetric, MerchantKeys().PublicKey), kCustomerIP);
-    ASSERT_EQ(own->CustomerSymmetricKey.Get(), kCustomerSymmetric);
+    ASSERT_EQ(own->Customer(kCustomerIP)->CustomerSymmetricKey.Get(), kCustomerSymmetric);
     test::FreedScan scan(kCustomerSymmetric);
     own.reset();
     EXPECT_EQ(scan.Hits(), 0);
@@ -678,7 +1036,7 @@ TEST_F(MerchantTest, ReplacedCustomerKeyIsGone) {
     const Bytes frame = RsaFrame(0x59, next, MerchantKeys().PublicKey);
     test::FreedScan scan(kCustomerSymmetric);
     Receive(frame, kCustomerIP);
-    EXPECT_EQ(merchant.CustomerSymmetricKey.Get(), next);
+    EXPECT_EQ(Customer().CustomerSymmetricKey.Get(), next);
     EXPECT_EQ(scan.Hits(), 0);
 }
 

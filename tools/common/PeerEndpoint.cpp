@@ -5,6 +5,7 @@
 #include "base/Exception.h"
 #include "base/Stream.h"
 
+#include <arpa/inet.h>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -49,7 +50,11 @@ void TConsole::Line(const std::string& utf8Text) const {
     std::fflush(stdout);
 }
 
-TPeerEndpoint::TPeerEndpoint(int port, TReceive onReceive, TReport onFault) {
+TPeerEndpoint::TPeerEndpoint(int port, TReceive onReceive, TReport onFault,
+                             const std::string& bindAddress) {
+    in_addr local{};
+    if (!bindAddress.empty() && ::inet_pton(AF_INET, bindAddress.c_str(), &local) != 1)
+        throw Exception("'" + bindAddress + "' is not a dotted IPv4 address to bind");
     int signals = SignalPipe();
     FSignalWatch = FLoop.WatchReadable(signals, [this, signals] {
         char sink[16];
@@ -57,10 +62,15 @@ TPeerEndpoint::TPeerEndpoint(int port, TReceive onReceive, TReport onFault) {
         FStopped = true;
     });
     FUdp = std::make_unique<TNMUDP>(nullptr, FLoop);
+    FUdp->SetLocalAddress(local.s_addr);
     FUdp->SetLocalPort(port);
     if (FUdp->BoundPort() != port)
         throw Exception("UDP port " + std::to_string(port) +
-                        " cannot be bound: is another program listening on it?");
+                        (bindAddress.empty()
+                             ? " cannot be bound: is another program listening on it?"
+                             : " of " + bindAddress +
+                                   " cannot be bound: is the address local, and no other "
+                                   "program listening on it?"));
     FUdp->OnDataReceived = [this, onReceive = std::move(onReceive), onFault = std::move(onFault)](
                                TComponent*, int numberBytes, const std::string& fromIP) {
         if (numberBytes < 0) {

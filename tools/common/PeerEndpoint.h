@@ -32,9 +32,11 @@ public:
     using TReceive = std::function<void(const Bytes& frame, const std::string& fromIP)>;
     using TReport = std::function<void(const std::string& utf8Text)>;
 
-    // Binds UDP `port` on every local address. Raises velkor::Exception when the port cannot
-    // be bound (another program listens on it).
-    TPeerEndpoint(int port, TReceive onReceive, TReport onFault);
+    // Binds UDP `port` on `bindAddress` (a dotted IPv4 address; empty for every local address),
+    // which is then also the address the peer sends from. Raises velkor::Exception when the
+    // address is not dotted or the port cannot be bound (another program listens on it).
+    TPeerEndpoint(int port, TReceive onReceive, TReport onFault,
+                  const std::string& bindAddress = {});
     ~TPeerEndpoint() override;
     TPeerEndpoint(const TPeerEndpoint&) = delete;
     TPeerEndpoint& operator=(const TPeerEndpoint&) = delete;

@@ -26,6 +26,7 @@ TOptions MakeOptions() {
         {"merchant", "HOST", "the merchant's address (default 127.0.0.1)"},
         {"merchant-port", "PORT", "the merchant's UDP port (default 2004)"},
         {"port", "PORT", "the UDP port to listen on (default 2000; the merchant answers on 2000)"},
+        {"bind", "ADDRESS", "the local IPv4 address to listen on and send from (default: all)"},
         {"gateway-key", "FILE", "the gateway's public key (first line of FILE); required"},
         {"line", "TEXT", "an order line name;count;price (default A;2;300 and B;10;50)", true},
         {"order", "FILE", "the order lines from FILE, one per line"},
@@ -52,6 +53,7 @@ int main(int argc, char** argv) {
     TCustomerSettings settings;
     std::chrono::milliseconds timeout{};
     int port = 0;
+    std::string bind;
     try {
         options.Parse(argc, argv);
         if (options.Has("help")) {
@@ -61,6 +63,7 @@ int main(int argc, char** argv) {
         settings.MerchantHost = options.Value("merchant", "127.0.0.1");
         settings.MerchantPort = options.Port("merchant-port", kMerchantPort);
         port = options.Port("port", kCustomerPort);
+        bind = options.Value("bind");
         timeout = options.Seconds("timeout", std::chrono::seconds(10));
         settings.Tamper = options.Has("tamper");
         if (!options.Has("gateway-key"))
@@ -89,10 +92,11 @@ int main(int argc, char** argv) {
         endpoint = std::make_unique<TPeerEndpoint>(
             port,
             [&](const Bytes& frame, const std::string& from) { customer->Receive(frame, from); },
-            [&](const std::string& text) { say("*** " + text); });
+            [&](const std::string& text) { say("*** " + text); }, bind);
         customer = std::make_unique<TCustomer>(std::move(*keys), settings, *endpoint, say);
-        say("customer listening on UDP port " + std::to_string(port) + "; the merchant is " +
-            settings.MerchantHost + ":" + std::to_string(settings.MerchantPort));
+        say("customer listening on UDP port " + std::to_string(port) +
+            (bind.empty() ? "" : " of " + bind) + "; the merchant is " + settings.MerchantHost +
+            ":" + std::to_string(settings.MerchantPort));
         for (const std::string& line : OrderLines(settings.Order)) say("order line: " + line);
         customer->Start();
     } catch (const Exception& e) {

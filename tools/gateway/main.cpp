@@ -24,6 +24,7 @@ const char* const kSummary =
 TOptions MakeOptions() {
     std::vector<TOptionDef> definitions = {
         {"port", "PORT", "the UDP port to listen on (default 2003; the merchant sends to 2003)"},
+        {"bind", "ADDRESS", "the local IPv4 address to listen on and send from (default: all)"},
         {"merchant-port", "PORT", "the merchant's UDP port for the answers (default 2004)"},
         {"name", "TEXT", "the merchant's company name (default \"Virtuální Kramtex a.s.\")"},
         {"id", "TEXT", "the merchant's company ID (default 12345678)"},
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
     std::optional<TKeyPair> keys;
     TGatewaySettings settings;
     int port = 0;
+    std::string bind;
     try {
         options.Parse(argc, argv);
         if (options.Has("help")) {
@@ -50,6 +52,7 @@ int main(int argc, char** argv) {
             return 0;
         }
         port = options.Port("port", kGatewayPort);
+        bind = options.Value("bind");
         settings.MerchantPort = options.Port("merchant-port", kMerchantPort);
         settings.Identity = ToCp1250(options.Value("name", "Virtuální Kramtex a.s."), "--name") +
                             " " + ToCp1250(options.Value("id", "12345678"), "--id") + " " +
@@ -66,7 +69,7 @@ int main(int argc, char** argv) {
         endpoint = std::make_unique<TPeerEndpoint>(
             port,
             [&](const Bytes& frame, const std::string& from) { gateway->Receive(frame, from); },
-            [&](const std::string& text) { say("*** " + text); });
+            [&](const std::string& text) { say("*** " + text); }, bind);
         gateway = std::make_unique<TGateway>(std::move(*keys), settings, *endpoint, say);
     } catch (const Exception& e) {
         say("*** " + Cp1250ToUtf8(e.Message()));
@@ -75,7 +78,8 @@ int main(int argc, char** argv) {
     say("expected identity \"" + Cp1250ToUtf8(settings.Identity) + "\", SHA-0 " +
         gateway->ExpectedDigest());
     say("gateway listening on UDP port " + std::to_string(port) +
-        "; answers go to the sender's port " + std::to_string(settings.MerchantPort));
+        (bind.empty() ? "" : " of " + bind) + "; answers go to the sender's port " +
+        std::to_string(settings.MerchantPort));
 
     bool once = options.Has("once");
     auto end = endpoint->Run([&] { return once && gateway->Answers() > 0; },
