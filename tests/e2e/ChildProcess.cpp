@@ -2,14 +2,17 @@
 // program dies (PR_SET_PDEATHSIG) and no process outlives a crashed or timed-out test.
 #include "ChildProcess.h"
 
+#include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <netinet/in.h>
 #include <poll.h>
 #include <stdexcept>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -179,6 +182,30 @@ std::string ChildProcess::Transcript() const {
     std::string errText = ErrorOutput();
     if (!errText.empty()) text += "--- " + FName + " (standard error) ---\n" + errText;
     return text;
+}
+
+std::string FixedPortsTaken() {
+    for (int port : {2000, 2003, 2004}) {
+        int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(static_cast<std::uint16_t>(port));
+        a.sin_addr.s_addr = htonl(INADDR_ANY);
+        bool free = fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
+        if (fd >= 0) ::close(fd);
+        if (!free)
+            return "UDP port " + std::to_string(port) +
+                   " is taken: another merchant, customer or gateway (or another program) is "
+                   "using it. End it and run this test again.";
+    }
+    return {};
+}
+
+bool HasLineContaining(const std::vector<std::string>& lines, const std::string& part,
+                       std::size_t from) {
+    for (std::size_t i = from; i < lines.size(); ++i)
+        if (lines[i].find(part) != std::string::npos) return true;
+    return false;
 }
 
 } // namespace velkor::test

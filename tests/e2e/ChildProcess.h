@@ -65,4 +65,12 @@ private:
     std::optional<int> FStatus;
 };
 
+// Empty when the fixed ports of the exchange (2000, 2003, 2004) can all be bound, otherwise what
+// to tell the user about the first one that is taken.
+std::string FixedPortsTaken();
+
+// True when a line from index `from` on contains `part`.
+bool HasLineContaining(const std::vector<std::string>& lines, const std::string& part,
+                       std::size_t from = 0);
+
 } // namespace velkor::test

@@ -31,21 +31,6 @@ const char* const kMerchantBin = VELKOR_MERCHANT_BIN;
 const char* const kCustomerBin = VELKOR_CUSTOMER_BIN;
 const char* const kGatewayBin = VELKOR_GATEWAY_BIN;
 
-// Empty when the port can be bound, otherwise what to tell the user.
-std::string PortTaken(int port) {
-    int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<std::uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_ANY);
-    bool free = fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
-    if (fd >= 0) ::close(fd);
-    if (free) return {};
-    return "UDP port " + std::to_string(port) +
-           " is taken: another merchant, customer or gateway (or another program) is using it. "
-           "End it and run this test again.";
-}
-
 void SendDatagram(int port, const std::string& data) {
     int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
     ASSERT_GE(fd, 0);
@@ -73,19 +58,11 @@ bool IsTimeStamp(const std::string& line) {
     return ::testing::AssertionFailure() << "no run starting with \"" << run.front() << "\"";
 }
 
-bool HasLineContaining(const std::vector<std::string>& lines, const std::string& part) {
-    for (const std::string& line : lines)
-        if (line.find(part) != std::string::npos) return true;
-    return false;
-}
-
 class EndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (int port : {2000, 2003, 2004}) {
-            std::string taken = PortTaken(port);
-            if (!taken.empty()) GTEST_FAIL() << taken;
-        }
+        std::string taken = FixedPortsTaken();
+        if (!taken.empty()) GTEST_FAIL() << taken;
     }
 
     void TearDown() override {

@@ -100,12 +100,6 @@ bool WaitForUdpPort(int port, std::chrono::milliseconds timeout) {
     return false;
 }
 
-bool HasLineContaining(const std::vector<std::string>& lines, const std::string& part) {
-    for (const std::string& line : lines)
-        if (line.find(part) != std::string::npos) return true;
-    return false;
-}
-
 class MerchantOutput : public ::testing::Test {
 protected:
     void TearDown() override {
