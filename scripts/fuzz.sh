@@ -12,6 +12,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:?usage: scripts/fuzz.sh SECONDS [TARGET...]}
 shift
 build=${FUZZ_BUILD_DIR:-build-fuzz}
+scripts/install-deps.sh fuzz
 
 launcher=()
 if command -v ccache >/dev/null; then

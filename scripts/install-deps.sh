@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building (and, with "test", testing) Velkor needs, but
-# only when one of them is missing: apt-get update, then apt-get install.
+# Installs the Debian packages that building (and, with "test", testing; with "fuzz", fuzzing)
+# Velkor needs, but only when one of them is missing: apt-get update, then apt-get install.
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config qt6-base-dev fonts-liberation)
 if [[ "${1:-}" == test ]]; then
   packages+=(libgtest-dev libgmock-dev libssl-dev libbenchmark-dev)
+fi
+# scripts/fuzz.sh: clang with libFuzzer and the sanitizer runtimes.
+if [[ "${1:-}" == fuzz ]]; then
+  packages+=(clang libclang-rt-dev)
 fi
 
 missing=()

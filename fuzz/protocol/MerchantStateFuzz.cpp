@@ -6,8 +6,8 @@
 // The keys are fixed, so that sealed seeds made under them reach the digest check, the order
 // table and the verdict. Whatever a frame holds, HandleMessage ends in its cases or in a
 // velkor::Exception, and a reply is only ever sent where a case sends one.
-#include "base/Exception.h"
 #include "base/Convert.h"
+#include "base/Exception.h"
 #include "hash/HashManager.h"
 #include "protocol/Komunikace.h"
 #include "protocol/Merchant.h"

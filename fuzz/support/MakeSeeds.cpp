@@ -45,16 +45,17 @@ Bytes AllBytes() {
 // Byte strings of the lengths that matter to the encoders: empty, one short of a group, whole
 // groups, a 16-byte digest, a 24-byte key, one RSA block and one byte more.
 std::vector<std::pair<std::string, Bytes>> Samples() {
-    return {{"empty", ""},
-            {"one", "A"},
-            {"two", "AB"},
-            {"three", "ABC"},
-            {"digest", Bytes("\x00\x11\x22\x33\x44\x55\x66\x77\x88\x99\xaa\xbb\xcc\xdd\xee\xff", 16)},
-            {"key", fuzz::FixedCustomerSymmetricKey()},
-            {"block", Bytes(62, '\x3e')},
-            {"block-plus-one", Bytes(63, 'c')},
-            {"all-bytes", AllBytes()},
-            {"text", Cz("Virtuální Kramtex a.s. 12345678 987654321")}};
+    return {
+        {"empty", ""},
+        {"one", "A"},
+        {"two", "AB"},
+        {"three", "ABC"},
+        {"digest", Bytes("\x00\x11\x22\x33\x44\x55\x66\x77\x88\x99\xaa\xbb\xcc\xdd\xee\xff", 16)},
+        {"key", fuzz::FixedCustomerSymmetricKey()},
+        {"block", Bytes(62, '\x3e')},
+        {"block-plus-one", Bytes(63, 'c')},
+        {"all-bytes", AllBytes()},
+        {"text", Cz("Virtuální Kramtex a.s. 12345678 987654321")}};
 }
 
 Bytes Order() {
@@ -89,7 +90,8 @@ void Formats() {
 }
 
 void Rsa() {
-    for (const auto& [sample, bytes] : Samples()) Write("velkor_radix64_fuzz", sample, EncodeRadix64(bytes));
+    for (const auto& [sample, bytes] : Samples())
+        Write("velkor_radix64_fuzz", sample, EncodeRadix64(bytes));
     Write("velkor_radix64_fuzz", "public-key", fuzz::FixedPublicKey());
 
     const std::vector<std::pair<TKeyBits, std::string>> sizes = {
@@ -159,8 +161,7 @@ void Protocol() {
     // State 3 shares a symmetric key with the gateway: verdicts and closings.
     const std::string s3 = "velkor_merchant_gateway_fuzz";
     Write(s3, "credit", Sealed(mtCredit, "1208", gatewayKey));
-    Write(s3, "credit-error",
-          Sealed(mtCredit, Cz("*** Chyba: platba zamítnuta"), gatewayKey));
+    Write(s3, "credit-error", Sealed(mtCredit, Cz("*** Chyba: platba zamítnuta"), gatewayKey));
     Write(s3, "credit-wrong-key", Sealed(mtCredit, "1208", customerKey));
     Write(s3, "gateway-close", Sealed(mtGatewayClose, Cz("--- KONEC SPOJENÍ ---"), gatewayKey));
     Write(s3, "gateway-close2", Sealed(mtGatewayClose2, Cz("--- KONEC SPOJENÍ ---"), gatewayKey));
