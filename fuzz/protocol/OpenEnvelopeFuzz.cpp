@@ -1,6 +1,6 @@
 // OpenEnvelopeFrame under the fixed keys: any frame gives its content, the digest error text,
 // or a velkor::Exception. The input taken as content must come back from SealEnvelope and
-// OpenEnvelopeFrame unchanged, and a sealed text with one character changed must not open.
+// OpenEnvelopeFrame unchanged.
 #include "base/Exception.h"
 #include "hash/StringFormat.h"
 #include "protocol/Komunikace.h"
