@@ -24,6 +24,11 @@ int main(int argc, char** argv) {
     int runs = 0;
     for (int i = 1; i < argc; ++i) {
         std::filesystem::path p(argv[i]);
+        // A corpus that is not there must not pass as one that replays cleanly.
+        if (!std::filesystem::exists(p)) {
+            std::fprintf(stderr, "no such corpus: %s\n", argv[i]);
+            return 1;
+        }
         if (std::filesystem::is_directory(p)) {
             for (const auto& entry : std::filesystem::recursive_directory_iterator(p))
                 if (entry.is_regular_file()) {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building (and, with "test", testing) Velkor needs, but
-# only when one of them is missing: apt-get update, then apt-get install.
+# Installs the Debian packages that building (and, with "test", testing; with "fuzz", fuzzing)
+# Velkor needs, but only when one of them is missing: apt-get update, then apt-get install.
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config qt6-base-dev fonts-liberation)
@@ -8,6 +8,12 @@ if [[ "${1:-}" == test ]]; then
   packages+=(libgtest-dev libgmock-dev libssl-dev libbenchmark-dev)
   # The sanitizer build: clang 14, its sanitizer runtimes, and llvm-symbolizer for the reports.
   packages+=(clang-14 libclang-rt-14-dev llvm-14)
+  # The short fuzzing run at the end of the test command.
+  packages+=(clang libclang-rt-dev)
+fi
+# scripts/fuzz.sh: clang with libFuzzer and the sanitizer runtimes.
+if [[ "${1:-}" == fuzz ]]; then
+  packages+=(clang libclang-rt-dev)
 fi
 
 missing=()

@@ -2,7 +2,8 @@
 # Builds everything (warnings as errors, benchmarks and the peer programs included) and runs
 # every test: unit tests, corpus replays and the end-to-end exchange over loopback UDP. Then
 # builds it all again with clang under AddressSanitizer and UndefinedBehaviorSanitizer and runs
-# the same tests there. VELKOR_SANITIZE=0 skips that second build.
+# the same tests there (VELKOR_SANITIZE=0 skips that second build), and fuzzes every fuzz target
+# for two seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh test
@@ -23,4 +24,10 @@ if [[ "${VELKOR_SANITIZE:-1}" != 0 ]]; then
     -DCMAKE_CXX_COMPILER=clang++-14 -DVELKOR_SANITIZE=ON "${launcher[@]}"
   cmake --build build-asan -j"$jobs"
   ctest --test-dir build-asan --output-on-failure -j"$jobs"
+fi
+
+# Every fuzz target for a few seconds under the sanitizers, when clang is there (the corpus
+# replays ran above in both builds). VELKOR_FUZZ=0 skips it.
+if [[ "${VELKOR_FUZZ:-1}" != 0 ]] && command -v clang++ >/dev/null; then
+  scripts/fuzz.sh 2
 fi
