@@ -2,9 +2,8 @@
 // keyed through MD5 from a fixed symmetric key): any text is deciphered or refused with
 // EStringFormat. The input taken as plain bytes must come back from EncipherText and
 // DecipherText unchanged.
-#include "cipher/CipherManager.h"
-#include "hash/HashManager.h"
 #include "hash/StringFormat.h"
+#include "protocol/EnvelopeCipher.h"
 #include "support/FuzzSupport.h"
 
 #include <cstdint>
@@ -13,12 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace velkor;
     using fuzz::Check;
     const Bytes input = fuzz::Input(data, size);
-    THashManager hash;
-    hash.SetAlgorithm("Message Digest 5");
-    TCipherManager cipher;
-    cipher.SetHashManager(&hash);
-    cipher.SetAlgorithm("DES Triple 24byte");
-    cipher.SetKeyText(fuzz::FixedCustomerSymmetricKey(), nullptr);
+    TEnvelopeCipher envelope(fuzz::FixedCustomerSymmetricKey());
+    TCipherManager& cipher = envelope.Cipher;
 
     try {
         Bytes plain = cipher.DecipherText(input);

@@ -5,9 +5,8 @@
 // changes.
 #include "base/Convert.h"
 #include "base/Cp1250.h"
-#include "cipher/CipherManager.h"
-#include "hash/HashManager.h"
 #include "hash/StringFormat.h"
+#include "protocol/EnvelopeCipher.h"
 #include "protocol/Komunikace.h"
 #include "protocol/Merchant.h"
 #include "rsa/KeyGen.h"
@@ -115,14 +114,9 @@ void Rsa() {
 }
 
 void Cipher() {
-    THashManager hash;
-    hash.SetAlgorithm("Message Digest 5");
-    TCipherManager cipher;
-    cipher.SetHashManager(&hash);
-    cipher.SetAlgorithm("DES Triple 24byte");
-    cipher.SetKeyText(fuzz::FixedCustomerSymmetricKey(), nullptr);
+    TEnvelopeCipher envelope(fuzz::FixedCustomerSymmetricKey());
     for (const auto& [sample, bytes] : Samples())
-        Write("velkor_deciphertext_fuzz", sample, cipher.EncipherText(bytes));
+        Write("velkor_deciphertext_fuzz", sample, envelope.Cipher.EncipherText(bytes));
 }
 
 void Protocol() {

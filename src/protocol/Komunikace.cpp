@@ -10,6 +10,7 @@
 #include "cipher/CipherManager.h"
 #include "hash/HashManager.h"
 #include "hash/StringFormat.h"
+#include "protocol/EnvelopeCipher.h"
 #include "rsa/RSA.h"
 
 #include <cerrno>
@@ -17,9 +18,6 @@
 
 namespace velkor {
 namespace {
-
-const char* const kEnvelopeHash = "Message Digest 5";
-const char* const kEnvelopeCipher = "DES Triple 24byte";
 
 Bytes Hex4(std::size_t n) {
     return IntToHex(static_cast<std::uint32_t>(n), 4);
@@ -39,19 +37,6 @@ Bytes RsaDecipher(const Bytes& cipherText, const Bytes& publicKey, const Bytes& 
     rsa.SetPrivateKey(privateKey);
     return rsa.PrivateDecipher(cipherText);
 }
-
-// The envelope cipher: "DES Triple 24byte" keyed from a symmetric key through its own MD5 hash
-// manager, which also digests the content. Both live for one sealing or opening.
-struct TEnvelopeCipher {
-    explicit TEnvelopeCipher(const Bytes& symmetricKey) {
-        Hash.SetAlgorithm(kEnvelopeHash);
-        Cipher.SetHashManager(&Hash);
-        Cipher.SetAlgorithm(kEnvelopeCipher);
-        Cipher.SetKeyText(symmetricKey, nullptr);
-    }
-    THashManager Hash;
-    TCipherManager Cipher;
-};
 
 // Opens a sealed text given as its hex form: the body is deciphered, the digest deciphered with
 // the own private key and compared with the MD5 of the content.

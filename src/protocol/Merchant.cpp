@@ -42,6 +42,17 @@ Bytes FaultLine(std::string_view message) {
     return line;
 }
 
+// Runs one step of the handling; a fault that stops it becomes one "***" line in the log.
+template <class Step> void ShowingFaults(ILog& log, Step&& step) {
+    try {
+        step();
+    } catch (const Exception& e) {
+        log.Append(FaultLine(e.Message()));
+    } catch (const std::exception& e) {
+        log.Append(FaultLine(e.what()));
+    }
+}
+
 } // namespace
 
 const Bytes& EndLine() {
@@ -50,13 +61,7 @@ const Bytes& EndLine() {
 }
 
 void TMerchant::Receive(const Bytes& frame, const std::string& fromIP) {
-    try {
-        HandleMessage(frame, fromIP);
-    } catch (const Exception& e) {
-        FLog.Append(FaultLine(e.Message()));
-    } catch (const std::exception& e) {
-        FLog.Append(FaultLine(e.what()));
-    }
+    ShowingFaults(FLog, [&] { HandleMessage(frame, fromIP); });
     // A phase that ended before a fault stopped the handling still hands over to the next.
     StartWaitingOrder();
 }
@@ -247,6 +252,7 @@ void TMerchant::StartGatewayPhase(const std::string& customer, const std::string
     FPhaseCustomer = customer;
     FPhaseActive = true;
     GatewayAddress = gatewayAddress;
+    // Set before the send as well: a phase whose send fails runs out from here.
     FGatewayHeardMs = FKomunikace.Clock().MonotonicMilliseconds();
     FKomunikace.SendPlainFrame(GatewayAddress, kGatewayPort, MerchantPublicKey, mtKeyReply);
     // The 30 seconds count from the moment the gateway has the key.
@@ -262,13 +268,8 @@ void TMerchant::StartWaitingOrder() {
         TWaitingOrder next = std::move(FWaiting.front());
         FWaiting.pop_front();
         FLog.Append(Cz("   Na řadu přichází objednávka zákazníka ") + next.Customer);
-        try {
-            StartGatewayPhase(next.Customer, next.GatewayAddress);
-        } catch (const Exception& e) {
-            FLog.Append(FaultLine(e.Message())); // the phase runs out with its timeout
-        } catch (const std::exception& e) {
-            FLog.Append(FaultLine(e.what()));
-        }
+        // A send that fails leaves the phase to run out with its timeout.
+        ShowingFaults(FLog, [&] { StartGatewayPhase(next.Customer, next.GatewayAddress); });
     }
 }
 
@@ -279,15 +280,11 @@ void TMerchant::CheckGatewayTimeout() {
         EndGatewayPhase();
         // A verdict that comes after all must not be taken for the next exchange's.
         GatewaySymmetricKey.Wipe();
-        try {
+        ShowingFaults(FLog, [&] {
             RelayError(Cz("*** Chyba: platební brána neodpověděla do 30 s, platba zákazníka ") +
                            FPhaseCustomer + Cz(" se neuskutečnila"),
                        FPhaseCustomer);
-        } catch (const Exception& e) {
-            FLog.Append(FaultLine(e.Message()));
-        } catch (const std::exception& e) {
-            FLog.Append(FaultLine(e.what()));
-        }
+        });
     }
     StartWaitingOrder();
 }

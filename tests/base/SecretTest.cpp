@@ -18,7 +18,7 @@ using test::FreedScan;
 const std::string kKey("K3y-bytes\x01\x02\x03\xFF\x00 of a symmetric key", 32);
 const std::string kLong(173, 'P');
 
-TEST(SecretBytes, HoldsAnyByteAndMovesWithoutCopying) {
+TEST(SecretBytes, HoldsAnyByteAndMovesLeavingTheSourceEmpty) {
     SecretBytes a{BytesView(kKey)};
     EXPECT_EQ(a.Get(), kKey);
     EXPECT_EQ(a.size(), kKey.size());

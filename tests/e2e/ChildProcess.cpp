@@ -184,6 +184,14 @@ std::string ChildProcess::Transcript() const {
     return text;
 }
 
+sockaddr_in LoopbackAddress(int port) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<std::uint16_t>(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return a;
+}
+
 std::string FixedPortsTaken() {
     for (int port : {2000, 2003, 2004}) {
         int fd = ::socket(AF_INET, SOCK_DGRAM, 0);

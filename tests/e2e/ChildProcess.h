@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <functional>
+#include <netinet/in.h>
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -64,6 +65,9 @@ private:
     bool FEnded = false; // output at its end
     std::optional<int> FStatus;
 };
+
+// 127.0.0.1 at `port`, for the tests' own sockets.
+sockaddr_in LoopbackAddress(int port);
 
 // Empty when the fixed ports of the exchange (2000, 2003, 2004) can all be bound, otherwise what
 // to tell the user about the first one that is taken.

@@ -34,10 +34,7 @@ const char* const kGatewayBin = VELKOR_GATEWAY_BIN;
 void SendDatagram(int port, const std::string& data) {
     int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
     ASSERT_GE(fd, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<std::uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in a = LoopbackAddress(port);
     ssize_t sent =
         ::sendto(fd, data.data(), data.size(), 0, reinterpret_cast<const sockaddr*>(&a), sizeof a);
     ::close(fd);

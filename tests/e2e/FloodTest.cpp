@@ -319,20 +319,12 @@ private:
     std::string FOversize;
 };
 
-sockaddr_in Loopback(int port) {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(static_cast<std::uint16_t>(port));
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return a;
-}
-
 // A socket bound to a port where the merchant's replies would go, to show that none is sent.
 class TListener {
 public:
     explicit TListener(int port) {
         FSocket = ::socket(AF_INET, SOCK_DGRAM, 0);
-        sockaddr_in a = Loopback(port);
+        sockaddr_in a = LoopbackAddress(port);
         a.sin_addr.s_addr = htonl(INADDR_ANY);
         FBound =
             FSocket >= 0 && ::bind(FSocket, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
@@ -513,7 +505,7 @@ TEST_F(Flood, MerchantSurvivesTwentyThousandDatagramsAndServesTheNextExchange) {
 
     int sender = ::socket(AF_INET, SOCK_DGRAM, 0);
     ASSERT_GE(sender, 0);
-    const sockaddr_in to = Loopback(2004);
+    const sockaddr_in to = LoopbackAddress(2004);
     auto send = [&](const char* data, std::size_t length) {
         return ::sendto(sender, data, length, 0, reinterpret_cast<const sockaddr*>(&to),
                         sizeof to) == static_cast<ssize_t>(length);

@@ -38,7 +38,7 @@ class CustomerSocket {
 public:
     CustomerSocket() {
         FFd = ::socket(AF_INET, SOCK_DGRAM, 0);
-        sockaddr_in a = Address(2000);
+        sockaddr_in a = LoopbackAddress(2000);
         FBound = FFd >= 0 && ::bind(FFd, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
     }
     ~CustomerSocket() {
@@ -49,7 +49,7 @@ public:
 
     bool Bound() const { return FBound; }
     bool SendToMerchant(const std::string& data) const {
-        sockaddr_in a = Address(2004);
+        sockaddr_in a = LoopbackAddress(2004);
         return ::sendto(FFd, data.data(), data.size(), 0, reinterpret_cast<const sockaddr*>(&a),
                         sizeof a) == static_cast<ssize_t>(data.size());
     }
@@ -73,13 +73,6 @@ public:
     }
 
 private:
-    static sockaddr_in Address(int port) {
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(static_cast<std::uint16_t>(port));
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        return a;
-    }
     int FFd = -1;
     bool FBound = false;
 };
