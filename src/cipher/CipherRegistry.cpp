@@ -4,7 +4,7 @@
 
 #include "base/Text.h"
 #include "cipher/Blowfish.h"
-#include "cipher/DES.h"
+#include "cipher/CipherList.h"
 #include "hash/StringFormat.h"
 
 #include <algorithm>
@@ -21,13 +21,9 @@ std::string_view NamePart(const std::string& text) {
 std::vector<TCipherRegistryEntry>& Entries() {
     static std::vector<TCipherRegistryEntry> entries = [] {
         std::vector<TCipherRegistryEntry> e;
-        e.push_back({"Blowfish=", TCipher_Blowfish::Class()});
-        e.push_back({"DES Single 8byte=", TCipher_1DES::Class()});
-        e.push_back({"DES Double 8byte=", TCipher_2DES::Class()});
-        e.push_back({"DES Double 16byte=", TCipher_2DDES::Class()});
-        e.push_back({"DES Triple 8byte=", TCipher_3DES::Class()});
-        e.push_back({"DES Triple 16byte=", TCipher_3DDES::Class()});
-        e.push_back({"DES Triple 24byte=", TCipher_3TDES::Class()});
+        RegisterBuiltInCipherClasses([&e](TCipherClass c, const char* name, const char* note) {
+            e.push_back({std::string(name) + "=" + note, c});
+        });
         return e;
     }();
     return entries;

@@ -2,6 +2,7 @@
 #include "hash/HashRegistry.h"
 
 #include "base/Text.h"
+#include "hash/HashList.h"
 #include "hash/Hashes.h"
 #include "hash/StringFormat.h"
 
@@ -37,12 +38,9 @@ void Add(std::vector<THashRegistryEntry>& entries, THashClass hashClass, std::st
 std::vector<THashRegistryEntry>& Entries() {
     static std::vector<THashRegistryEntry> entries = [] {
         std::vector<THashRegistryEntry> e;
-        Add(e, THash_MD4::Class(), "Message Digest 4", "Hash");
-        Add(e, THash_MD5::Class(), "Message Digest 5", "Hash");
-        Add(e, THash_SHA::Class(), "Secure Hash Algorithm", "Hash");
-        Add(e, THash_SHA1::Class(), "Secure Hash Algorithm 1", "Hash");
-        Add(e, THash_RipeMD160::Class(), "Ripe Message Digest 160", "Hash");
-        Add(e, THash_RipeMD256::Class(), "Ripe Message Digest 256", "Hash");
+        RegisterBuiltInHashClasses([&e](THashClass c, const char* name, const char* category) {
+            Add(e, c, name, category);
+        });
         return e;
     }();
     return entries;
