@@ -1,9 +1,10 @@
-// The cipher base: owned areas, keying, the eight chaining modes, the run overrides and the
-// wipe.
+// The cipher base: owned areas, keying, the run overrides and the wipe. The eight chaining
+// modes are in Modes.cpp.
 #include "cipher/Cipher.h"
 
 #include "base/Format.h"
 #include "base/Wipe.h"
+#include "cipher/Modes.h"
 #include "hash/HashRegistry.h"
 
 #include <algorithm>
@@ -21,19 +22,11 @@ bool& StrictKeySizeSwitch() {
 constexpr std::array<const char*, 8> kModeNames = {"cmCTS", "cmCBC",    "cmCFB",    "cmOFB",
                                                    "cmECB", "cmCTSMAC", "cmCBCMAC", "cmCFBMAC"};
 
-// The base class itself has no sizes and no primitives; it only names the root of the tree.
-class TCipherRootClass final : public TCipherClassRef {
-public:
-    std::string ClassName() const override { return "TCipher"; }
-    TCipherClass ClassParent() const override { return nullptr; }
-    int BlockSize() const override { return 0; }
-    int KeySize() const override { return 0; }
-    int KeyScheduleSize() const override { return 0; }
-    const std::uint8_t* SelfTestVector() const override { return TCipher::SelfTestVectorData(); }
-    TCipherRef Create(TProtectionRef) const override {
-        throw ECipherException(0, "TCipher is an abstract class and has no instances.");
-    }
-};
+// The base class has no sizes and no primitives; its class object only names the root of the
+// tree and makes no instances.
+std::shared_ptr<TCipher> NoInstance(TProtectionRef) {
+    throw ECipherException(0, "TCipher is an abstract class and has no instances.");
+}
 
 std::uint32_t Load32(const std::uint8_t* p) {
     std::uint32_t v;
@@ -65,12 +58,6 @@ void SetStrictKeySize(bool strict) {
     StrictKeySizeSwitch() = strict;
 }
 
-bool TCipherClassRef::InheritsFrom(const TCipherClassRef* ancestor) const {
-    for (const TCipherClassRef* c = this; c != nullptr; c = c->ClassParent())
-        if (c == ancestor) return true;
-    return false;
-}
-
 TCipherRef CreateCipher(TCipherClass cipherClass, BytesView keyString, TProtectionRef protection) {
     TCipherRef cipher = cipherClass->Create(std::move(protection));
     if (!keyString.empty()) cipher->InitKey(keyString, nullptr);
@@ -87,7 +74,8 @@ void XorBuffers(void* out, const void* a, const void* b, std::size_t n) {
 }
 
 TCipherClass TCipher::Class() {
-    static const TCipherRootClass instance;
+    static const TCipherClassRef instance =
+        TCipherClassRef::Of<TCipher>("TCipher", nullptr, &NoInstance);
     return &instance;
 }
 
@@ -209,123 +197,20 @@ void TCipher::Process(const void* source, void* dest, std::size_t size, bool enc
                       bool partialEcbTail) {
     const auto B = static_cast<std::size_t>(FBlockSize);
     if (B == 0 || size == 0) return;
-    const auto* in = static_cast<const std::uint8_t*>(source);
-    auto* out = static_cast<std::uint8_t*>(dest);
-    std::uint8_t* F = FFeedback;
-    std::uint8_t* S = FScratch;
-    const std::size_t whole = size - size % B;
-    const std::size_t r = size - whole;
-
-    // Whole blocks of cmCTS and cmCBC leave the tail to this rule: the remaining bytes are
-    // masked with E(F), and E(F) also moves F on; the tail itself never enters F.
-    auto tail = [&](bool write) {
-        if (r == 0) return;
-        std::memcpy(S, F, B);
-        EncipherBlock(S);
-        if (write) XorBuffers(out + whole, in + whole, S, r);
-        XorBuffers(F, S, F, B);
-    };
-    // The byte-wise modes: S = E(F), F shifted left by one byte, `next` appended.
-    auto stepByte = [&](std::uint8_t next) {
-        std::memmove(F, F + 1, B - 1);
-        F[B - 1] = next;
-    };
-    auto keystream = [&] {
-        std::memcpy(S, F, B);
-        EncipherBlock(S);
-        return S[0];
-    };
-
-    switch (FMode) {
-    case TCipherMode::cmCTS:
-        for (std::size_t i = 0; i < whole; i += B) {
-            if (encipher) {
-                XorBuffers(S, in + i, F, B);
-                EncipherBlock(S);
-                XorBuffers(F, S, F, B);
-            } else {
-                std::memcpy(S, in + i, B);
-                DecipherBlock(S);
-                XorBuffers(S, S, F, B);
-                XorBuffers(F, F, in + i, B);
-            }
-            std::memcpy(out + i, S, B);
-        }
-        tail(true);
-        break;
-    case TCipherMode::cmCBC:
-        for (std::size_t i = 0; i < whole; i += B) {
-            if (encipher) {
-                XorBuffers(S, in + i, F, B);
-                EncipherBlock(S);
-                std::memcpy(F, S, B);
-            } else {
-                std::memcpy(S, in + i, B);
-                DecipherBlock(S);
-                XorBuffers(S, S, F, B);
-                std::memcpy(F, in + i, B);
-            }
-            std::memcpy(out + i, S, B);
-        }
-        tail(true);
-        break;
-    case TCipherMode::cmCFB:
-        for (std::size_t i = 0; i < size; ++i) {
-            std::uint8_t c = in[i];
-            std::uint8_t p = static_cast<std::uint8_t>(c ^ keystream());
-            out[i] = p;
-            stepByte(encipher ? p : c);
-        }
-        break;
-    case TCipherMode::cmOFB:
-        for (std::size_t i = 0; i < size; ++i) {
-            std::uint8_t k = keystream();
-            out[i] = static_cast<std::uint8_t>(in[i] ^ k);
-            stepByte(k);
-        }
-        break;
-    case TCipherMode::cmECB:
-        // A partial block has no reversible treatment here; refuse it before writing anything.
-        if (r != 0 && !partialEcbTail)
-            throw ECipherException(
-                errBufferSize,
-                Format("%s can not process %d bytes in cmECB, the size must be a multiple of %d "
-                       "bytes.",
-                       {ClassName(), static_cast<long long>(size), FBlockSize}));
-        if (out != in) std::memmove(out, in, size);
-        for (std::size_t i = 0; i < whole; i += B) {
-            if (encipher)
-                EncipherBlock(out + i);
-            else
-                DecipherBlock(out + i);
-        }
-        // Only InitKey gets here with a tail: it overwrites a digest and needs no inverse.
-        in = out;
-        tail(true);
-        break;
-    case TCipherMode::cmCTSMAC:
-        for (std::size_t i = 0; i < whole; i += B) {
-            XorBuffers(S, in + i, F, B);
-            EncipherBlock(S);
-            XorBuffers(F, S, F, B);
-        }
-        tail(false);
-        break;
-    case TCipherMode::cmCBCMAC:
-        for (std::size_t i = 0; i < whole; i += B) {
-            XorBuffers(S, in + i, F, B);
-            EncipherBlock(S);
-            std::memcpy(F, S, B);
-        }
-        tail(false);
-        break;
-    case TCipherMode::cmCFBMAC:
-        for (std::size_t i = 0; i < size; ++i) {
-            std::uint8_t k = keystream();
-            stepByte(static_cast<std::uint8_t>(in[i] ^ k));
-        }
-        break;
-    }
+    // A partial block has no reversible treatment in cmECB; refuse it before writing anything.
+    if (FMode == TCipherMode::cmECB && size % B != 0 && !partialEcbTail)
+        throw ECipherException(
+            errBufferSize,
+            Format("%s can not process %d bytes in cmECB, the size must be a multiple of %d "
+                   "bytes.",
+                   {ClassName(), static_cast<long long>(size), FBlockSize}));
+    const auto mode = static_cast<std::size_t>(FMode);
+    if (mode >= std::size(kModeFunctions))
+        throw ECipherException(
+            0, Format("%s has no chaining mode %d.", {ClassName(), static_cast<long long>(mode)}));
+    const TChain chain{*this, FFeedback, FScratch, B};
+    kModeFunctions[mode](chain, static_cast<const std::uint8_t*>(source),
+                         static_cast<std::uint8_t*>(dest), size, encipher);
 }
 
 void TCipher::Chain(TProcessAction action) {

@@ -56,59 +56,50 @@ void SetStrictKeySize(bool strict);
 class TCipher;
 using TCipherRef = std::shared_ptr<TCipher>;
 
-// The class object of a cipher class ("class reference"): its name, its sizes and a factory.
-class TCipherClassRef {
+// The class object of a cipher class: its name, its parent, its sizes, its self-test vector
+// and a factory.
+class TCipherClassRef : public TClassObject<TCipherClassRef, TCipher> {
 public:
-    virtual ~TCipherClassRef() = default;
-    virtual std::string ClassName() const = 0;
-    virtual const TCipherClassRef* ClassParent() const = 0;
-    virtual int BlockSize() const = 0;
-    virtual int KeySize() const = 0;
-    virtual int KeyScheduleSize() const = 0;
+    int BlockSize() const { return FBlockSize; }
+    int KeySize() const { return FKeySize; }
+    int KeyScheduleSize() const { return FKeyScheduleSize; }
     void ClassSizes(int& blockSize, int& keySize, int& keyScheduleSize) const {
-        blockSize = BlockSize();
-        keySize = KeySize();
-        keyScheduleSize = KeyScheduleSize();
+        blockSize = FBlockSize;
+        keySize = FKeySize;
+        keyScheduleSize = FKeyScheduleSize;
     }
-    virtual const std::uint8_t* SelfTestVector() const = 0;
-    // An unkeyed object with the protection chained.
-    virtual TCipherRef Create(TProtectionRef protection = nullptr) const = 0;
-    bool InheritsFrom(const TCipherClassRef* ancestor) const;
-};
-using TCipherClass = const TCipherClassRef*;
+    const std::uint8_t* SelfTestVector() const { return FSelfTest; }
 
-// The class object of T: T supplies kBlockSize, kKeySize and kKeyScheduleSize, a static
-// SelfTestVectorData() and a public constructor taking the chained protection.
-template <class T> class TCipherClassOf final : public TCipherClassRef {
-public:
-    TCipherClassOf(const char* name, TCipherClass parent) : FName(name), FParent(parent) {}
-    std::string ClassName() const override { return FName; }
-    TCipherClass ClassParent() const override { return FParent; }
-    int BlockSize() const override { return T::kBlockSize; }
-    int KeySize() const override { return T::kKeySize; }
-    int KeyScheduleSize() const override { return T::kKeyScheduleSize; }
-    const std::uint8_t* SelfTestVector() const override { return T::SelfTestVectorData(); }
-    TCipherRef Create(TProtectionRef protection) const override {
-        return std::make_shared<T>(std::move(protection));
+    // The class object of T: T supplies kBlockSize, kKeySize and kKeyScheduleSize, a static
+    // SelfTestVectorData() and a public constructor taking the chained protection. An
+    // abstract class passes no factory.
+    template <class T>
+    static TCipherClassRef Of(const char* name, const TCipherClassRef* parent,
+                              TFactory factory = &Make<T>) {
+        return TCipherClassRef(name, parent, factory, T::kBlockSize, T::kKeySize,
+                               T::kKeyScheduleSize, T::SelfTestVectorData());
     }
 
 private:
-    const char* FName;
-    TCipherClass FParent;
+    TCipherClassRef(const char* name, const TCipherClassRef* parent, TFactory factory,
+                    int blockSize, int keySize, int keyScheduleSize, const std::uint8_t* selfTest)
+        : TClassObject(name, parent, factory), FBlockSize(blockSize), FKeySize(keySize),
+          FKeyScheduleSize(keyScheduleSize), FSelfTest(selfTest) {}
+
+    int FBlockSize;
+    int FKeySize;
+    int FKeyScheduleSize;
+    const std::uint8_t* FSelfTest;
 };
+using TCipherClass = const TCipherClassRef*;
 
 // Declares the class object of a cipher class inside its body.
-#define VELKOR_CIPHER_CLASS(T)                                                                     \
-public:                                                                                            \
-    static TCipherClass Class();                                                                   \
-    TCipherClass ClassType() const override {                                                      \
-        return Class();                                                                            \
-    }
+#define VELKOR_CIPHER_CLASS(T) VELKOR_CLASS_OBJECT(TCipherClass)
 
 // Defines it in the class's source file.
 #define VELKOR_DEFINE_CIPHER_CLASS(T, Parent)                                                      \
     TCipherClass T::Class() {                                                                      \
-        static const TCipherClassOf<T> instance(#T, Parent);                                       \
+        static const TCipherClassRef instance = TCipherClassRef::Of<T>(#T, Parent);                \
         return &instance;                                                                          \
     }
 

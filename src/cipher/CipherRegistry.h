@@ -3,6 +3,8 @@
 // letter case; a name that finds nothing leaves the choice to the default class.
 #pragma once
 
+#include "hash/ClassRegistry.h"
+
 #include "cipher/Cipher.h"
 
 #include <string>
@@ -11,10 +13,7 @@
 
 namespace velkor {
 
-struct TCipherRegistryEntry {
-    std::string Text; // display name + "=" + note
-    TCipherClass Class = nullptr;
-};
+using TCipherRegistryEntry = TRegistryEntry<TCipherClassRef>; // Text: name + "=" + tail
 
 const std::vector<TCipherRegistryEntry>& CipherRegistry();
 

@@ -6,6 +6,7 @@
 
 #include "base/Bytes.h"
 #include "base/Clock.h"
+#include "hash/ClassObject.h"
 #include "hash/Protection.h"
 
 #include <cstddef>
@@ -21,52 +22,38 @@ using THashRef = std::shared_ptr<THash>;
 // The fixed 32-byte input of every class's self-test vector.
 extern const std::uint8_t SelfTestInput[32];
 
-// The class object of a hash class ("class reference").
-class THashClassRef {
+// The class object of a hash class: its name, its parent, its digest size, its self-test
+// vector and a factory.
+class THashClassRef : public TClassObject<THashClassRef, THash> {
 public:
-    virtual ~THashClassRef() = default;
-    virtual std::string ClassName() const = 0;
-    virtual const THashClassRef* ClassParent() const = 0;
-    virtual std::size_t DigestSize() const = 0;
+    std::size_t DigestSize() const { return FDigestSize; }
     // The class's own digest of SelfTestInput (DigestSize bytes).
-    virtual const std::uint8_t* SelfTestVector() const = 0;
-    virtual THashRef Create(TProtectionRef protection = nullptr) const = 0;
-    // True for the class itself and every class derived from `ancestor`.
-    bool InheritsFrom(const THashClassRef* ancestor) const;
-};
-using THashClass = const THashClassRef*;
+    const std::uint8_t* SelfTestVector() const { return FSelfTest; }
 
-// The class object of T: T supplies `static constexpr std::size_t kDigestSize` (inherited
-// from its nearest ancestor when it has none of its own), `static const std::uint8_t*
-// SelfTestVectorData()` and a constructor taking the chained protection.
-template <class T> class THashClassOf final : public THashClassRef {
-public:
-    THashClassOf(const char* name, THashClass parent) : FName(name), FParent(parent) {}
-    std::string ClassName() const override { return FName; }
-    THashClass ClassParent() const override { return FParent; }
-    std::size_t DigestSize() const override { return T::kDigestSize; }
-    const std::uint8_t* SelfTestVector() const override { return T::SelfTestVectorData(); }
-    THashRef Create(TProtectionRef protection) const override {
-        return std::make_shared<T>(std::move(protection));
+    // The class object of T: T supplies `static constexpr std::size_t kDigestSize` (inherited
+    // from its nearest ancestor when it has none of its own), `static const std::uint8_t*
+    // SelfTestVectorData()` and a constructor taking the chained protection.
+    template <class T> static THashClassRef Of(const char* name, const THashClassRef* parent) {
+        return THashClassRef(name, parent, &Make<T>, T::kDigestSize, T::SelfTestVectorData());
     }
 
 private:
-    const char* FName;
-    THashClass FParent;
+    THashClassRef(const char* name, const THashClassRef* parent, TFactory factory,
+                  std::size_t digestSize, const std::uint8_t* selfTest)
+        : TClassObject(name, parent, factory), FDigestSize(digestSize), FSelfTest(selfTest) {}
+
+    std::size_t FDigestSize;
+    const std::uint8_t* FSelfTest;
 };
+using THashClass = const THashClassRef*;
 
 // Declares the class object of a hash class inside its body.
-#define VELKOR_HASH_CLASS(T)                                                                       \
-public:                                                                                            \
-    static THashClass Class();                                                                     \
-    THashClass ClassType() const override {                                                        \
-        return Class();                                                                            \
-    }
+#define VELKOR_HASH_CLASS(T) VELKOR_CLASS_OBJECT(THashClass)
 
 // Defines it in the class's source file.
 #define VELKOR_DEFINE_HASH_CLASS(T, Parent)                                                        \
     THashClass T::Class() {                                                                        \
-        static const THashClassOf<T> instance(#T, Parent);                                         \
+        static const THashClassRef instance = THashClassRef::Of<T>(#T, Parent);                    \
         return &instance;                                                                          \
     }
 

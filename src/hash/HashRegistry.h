@@ -3,6 +3,8 @@
 // ignore letter case.
 #pragma once
 
+#include "hash/ClassRegistry.h"
+
 #include "hash/Hash.h"
 
 #include <string>
@@ -12,10 +14,7 @@
 
 namespace velkor {
 
-struct THashRegistryEntry {
-    std::string Text; // name + "=" + category
-    THashClass Class = nullptr;
-};
+using THashRegistryEntry = TRegistryEntry<THashClassRef>; // Text: name + "=" + tail
 
 const std::vector<THashRegistryEntry>& HashRegistry();
 

@@ -1,5 +1,6 @@
 // Start-up of the merchant program: the Qt platform, the title, the window, the message loop.
 // SIGINT and SIGTERM close the window as the menu's "Konec" does; SIGPIPE is ignored.
+#include "sample/Sample.h"
 #include "ui/Unit1.h"
 
 #include <QApplication>
@@ -43,6 +44,10 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Program Velkor"));
+
+    // The demonstration module adds its classes after the built-in ones, as a loaded module
+    // does.
+    velkor::RegisterSampleModule();
 
     velkor::TForm1* window = nullptr;
     try {
