@@ -169,17 +169,27 @@ void Fold(std::uint32_t* d, std::size_t bits) {
 
 } // namespace
 
-#define VELKOR_HAVAL_DEFINE(Bits)                                                                  \
-    VELKOR_DEFINE_HASH_CLASS(THash_Haval##Bits, THash::Class())                                    \
-    const std::uint8_t* THash_Haval##Bits::SelfTestVectorData() {                                  \
-        return kSelfTest##Bits;                                                                    \
-    }
-VELKOR_HAVAL_DEFINE(128)
-VELKOR_HAVAL_DEFINE(160)
-VELKOR_HAVAL_DEFINE(192)
-VELKOR_HAVAL_DEFINE(224)
-VELKOR_HAVAL_DEFINE(256)
-#undef VELKOR_HAVAL_DEFINE
+VELKOR_DEFINE_HASH_CLASS(THash_Haval128, THash::Class())
+VELKOR_DEFINE_HASH_CLASS(THash_Haval160, THash::Class())
+VELKOR_DEFINE_HASH_CLASS(THash_Haval192, THash::Class())
+VELKOR_DEFINE_HASH_CLASS(THash_Haval224, THash::Class())
+VELKOR_DEFINE_HASH_CLASS(THash_Haval256, THash::Class())
+
+const std::uint8_t* THash_Haval128::SelfTestVectorData() {
+    return kSelfTest128;
+}
+const std::uint8_t* THash_Haval160::SelfTestVectorData() {
+    return kSelfTest160;
+}
+const std::uint8_t* THash_Haval192::SelfTestVectorData() {
+    return kSelfTest192;
+}
+const std::uint8_t* THash_Haval224::SelfTestVectorData() {
+    return kSelfTest224;
+}
+const std::uint8_t* THash_Haval256::SelfTestVectorData() {
+    return kSelfTest256;
+}
 
 THash_Haval::~THash_Haval() {
     SecureWipe(FState, sizeof FState);

@@ -43,26 +43,74 @@ private:
     alignas(8) std::uint8_t FDigest[32] = {};
 };
 
-#define VELKOR_HAVAL_CLASS(Bits)                                                                   \
-    class THash_Haval##Bits : public THash_Haval {                                                 \
-        VELKOR_HASH_CLASS(THash_Haval##Bits)                                                       \
-        explicit THash_Haval##Bits(TProtectionRef protection = nullptr)                            \
-            : THash_Haval(std::move(protection), 3) {}                                             \
-        static constexpr std::size_t kDigestSize = (Bits) / 8;                                     \
-        static const std::uint8_t* SelfTestVectorData();                                           \
-                                                                                                   \
-    protected:                                                                                     \
-        THash_Haval##Bits(TProtectionRef protection, int passes)                                   \
-            : THash_Haval(std::move(protection), passes) {}                                        \
-    };
+// HAVAL-128, three passes. The protected constructor runs another pass count.
+class THash_Haval128 : public THash_Haval {
+    VELKOR_HASH_CLASS(THash_Haval128)
+    explicit THash_Haval128(TProtectionRef protection = nullptr)
+        : THash_Haval(std::move(protection), 3) {}
 
-// HAVAL with three passes and 128, 160, 192, 224 or 256 bits of output.
-VELKOR_HAVAL_CLASS(128)
-VELKOR_HAVAL_CLASS(160)
-VELKOR_HAVAL_CLASS(192)
-VELKOR_HAVAL_CLASS(224)
-VELKOR_HAVAL_CLASS(256)
+    static constexpr std::size_t kDigestSize = 16;
+    static const std::uint8_t* SelfTestVectorData();
 
-#undef VELKOR_HAVAL_CLASS
+protected:
+    THash_Haval128(TProtectionRef protection, int passes)
+        : THash_Haval(std::move(protection), passes) {}
+};
+
+// HAVAL-160, three passes. The protected constructor runs another pass count.
+class THash_Haval160 : public THash_Haval {
+    VELKOR_HASH_CLASS(THash_Haval160)
+    explicit THash_Haval160(TProtectionRef protection = nullptr)
+        : THash_Haval(std::move(protection), 3) {}
+
+    static constexpr std::size_t kDigestSize = 20;
+    static const std::uint8_t* SelfTestVectorData();
+
+protected:
+    THash_Haval160(TProtectionRef protection, int passes)
+        : THash_Haval(std::move(protection), passes) {}
+};
+
+// HAVAL-192, three passes. The protected constructor runs another pass count.
+class THash_Haval192 : public THash_Haval {
+    VELKOR_HASH_CLASS(THash_Haval192)
+    explicit THash_Haval192(TProtectionRef protection = nullptr)
+        : THash_Haval(std::move(protection), 3) {}
+
+    static constexpr std::size_t kDigestSize = 24;
+    static const std::uint8_t* SelfTestVectorData();
+
+protected:
+    THash_Haval192(TProtectionRef protection, int passes)
+        : THash_Haval(std::move(protection), passes) {}
+};
+
+// HAVAL-224, three passes. The protected constructor runs another pass count.
+class THash_Haval224 : public THash_Haval {
+    VELKOR_HASH_CLASS(THash_Haval224)
+    explicit THash_Haval224(TProtectionRef protection = nullptr)
+        : THash_Haval(std::move(protection), 3) {}
+
+    static constexpr std::size_t kDigestSize = 28;
+    static const std::uint8_t* SelfTestVectorData();
+
+protected:
+    THash_Haval224(TProtectionRef protection, int passes)
+        : THash_Haval(std::move(protection), passes) {}
+};
+
+// HAVAL-256, three passes. The protected constructor runs another pass count.
+class THash_Haval256 : public THash_Haval {
+    VELKOR_HASH_CLASS(THash_Haval256)
+    explicit THash_Haval256(TProtectionRef protection = nullptr)
+        : THash_Haval(std::move(protection), 3) {}
+
+    static constexpr std::size_t kDigestSize = 32;
+    static const std::uint8_t* SelfTestVectorData();
+
+protected:
+    THash_Haval256(TProtectionRef protection, int passes)
+        : THash_Haval(std::move(protection), passes) {}
+};
 
 } // namespace velkor
