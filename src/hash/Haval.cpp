@@ -7,6 +7,7 @@
 #include "base/Wipe.h"
 
 #include <cstring>
+#include <utility>
 
 namespace velkor {
 
@@ -86,8 +87,8 @@ inline std::uint32_t Ror(std::uint32_t x, int n) {
 }
 
 // The five Boolean functions F1..F5 of (x6, x5, x4, x3, x2, x1, x0).
-std::uint32_t F(int pass, std::uint32_t x6, std::uint32_t x5, std::uint32_t x4, std::uint32_t x3,
-                std::uint32_t x2, std::uint32_t x1, std::uint32_t x0) {
+constexpr std::uint32_t F(int pass, std::uint32_t x6, std::uint32_t x5, std::uint32_t x4,
+                          std::uint32_t x3, std::uint32_t x2, std::uint32_t x1, std::uint32_t x0) {
     switch (pass) {
     case 0:
         return (x1 & x4) ^ (x2 & x5) ^ (x3 & x6) ^ (x0 & x1) ^ x0;
@@ -104,10 +105,34 @@ std::uint32_t F(int pass, std::uint32_t x6, std::uint32_t x5, std::uint32_t x4, 
     }
 }
 
-const int* Phi(int passes, int pass) {
+constexpr const int* Phi(int passes, int pass) {
     if (passes == 3) return kPhi3[pass];
     if (passes == 4) return kPhi4[pass];
     return kPhi5[pass];
+}
+
+// One step, unrolled at compile time. The eight words live in a ring: at step s the word x_i
+// is x[(i - s) mod 8], so that x7's slot, once used, takes the new word, which is x0 of the
+// next step, and every word is back in its place after each pass of 32 steps.
+template <int Passes, int Pass, int Step>
+inline void HavalStep(std::uint32_t* x, const std::uint32_t* w) {
+    constexpr int base = (8 - Step % 8) % 8;
+    constexpr const int* phi = Phi(Passes, Pass);
+    auto at = [x](int i) -> std::uint32_t& { return x[(base + i) & 7]; };
+    const std::uint32_t p =
+        F(Pass, at(phi[0]), at(phi[1]), at(phi[2]), at(phi[3]), at(phi[4]), at(phi[5]), at(phi[6]));
+    constexpr std::uint32_t k = Pass == 0 ? 0 : kConstants[32 * (Pass - 1) + Step];
+    at(7) = Ror(p, 7) + Ror(at(7), 11) + w[kOrder[Pass][Step]] + k;
+}
+
+template <int Passes, int Pass, std::size_t... Steps>
+inline void HavalPass(std::uint32_t* x, const std::uint32_t* w, std::index_sequence<Steps...>) {
+    (HavalStep<Passes, Pass, static_cast<int>(Steps)>(x, w), ...);
+}
+
+template <int Passes, std::size_t... Pass>
+void HavalPasses(std::uint32_t* x, const std::uint32_t* w, std::index_sequence<Pass...>) {
+    (HavalPass<Passes, static_cast<int>(Pass)>(x, w, std::make_index_sequence<32>{}), ...);
 }
 
 // Folds the eight words into the first `bits` / 32, as the designers define each length.
@@ -206,24 +231,17 @@ void THash_Haval::Start() {
     ProtectionHook(false);
 }
 
-// The state words x0..x7 shift down one place per step: the new word becomes x0 and x7 falls
-// out, so that after each 32-step pass every word is back in its place.
 void THash_Haval::CompressBlock(const std::uint8_t* block) {
     std::uint32_t w[32];
     for (int i = 0; i < 32; ++i) w[i] = LoadLE32(block + 4 * i);
     std::uint32_t x[8];
     std::memcpy(x, FState, sizeof x);
-    for (int pass = 0; pass < FPasses; ++pass) {
-        const int* phi = Phi(FPasses, pass);
-        for (int step = 0; step < 32; ++step) {
-            std::uint32_t p = F(pass, x[phi[0]], x[phi[1]], x[phi[2]], x[phi[3]], x[phi[4]],
-                                x[phi[5]], x[phi[6]]);
-            std::uint32_t k = pass == 0 ? 0 : kConstants[32 * (pass - 1) + step];
-            std::uint32_t r = Ror(p, 7) + Ror(x[7], 11) + w[kOrder[pass][step]] + k;
-            std::memmove(x + 1, x, 7 * sizeof x[0]);
-            x[0] = r;
-        }
-    }
+    if (FPasses == 3)
+        HavalPasses<3>(x, w, std::make_index_sequence<3>{});
+    else if (FPasses == 4)
+        HavalPasses<4>(x, w, std::make_index_sequence<4>{});
+    else
+        HavalPasses<5>(x, w, std::make_index_sequence<5>{});
     for (int i = 0; i < 8; ++i) FState[i] += x[i];
 }
 
