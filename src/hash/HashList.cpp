@@ -11,15 +11,15 @@ void RegisterBuiltInHashClasses(const TRegisterHashClass& add) {
     add(THash_MD5::Class(), "Message Digest 5", "Hash");
     add(THash_SHA::Class(), "Secure Hash Algorithm", "Hash");
     add(THash_SHA1::Class(), "Secure Hash Algorithm 1", "Hash");
-    // add(THash_RipeMD128::Class(), "Ripe Message Digest 128", "Hash");
+    add(THash_RipeMD128::Class(), "Ripe Message Digest 128", "Hash");
     add(THash_RipeMD160::Class(), "Ripe Message Digest 160", "Hash");
     add(THash_RipeMD256::Class(), "Ripe Message Digest 256", "Hash");
-    // add(THash_RipeMD320::Class(), "Ripe Message Digest 320", "Hash");
-    // add(THash_Haval128::Class(), "Haval-128", "Hash");
-    // add(THash_Haval160::Class(), "Haval-160", "Hash");
-    // add(THash_Haval192::Class(), "Haval-192", "Hash");
-    // add(THash_Haval224::Class(), "Haval-224", "Hash");
-    // add(THash_Haval256::Class(), "Haval-256", "Hash");
+    add(THash_RipeMD320::Class(), "Ripe Message Digest 320", "Hash");
+    add(THash_Haval128::Class(), "Haval-128", "Hash");
+    add(THash_Haval160::Class(), "Haval-160", "Hash");
+    add(THash_Haval192::Class(), "Haval-192", "Hash");
+    add(THash_Haval224::Class(), "Haval-224", "Hash");
+    add(THash_Haval256::Class(), "Haval-256", "Hash");
     //
     // add(THash_Sapphire128::Class(), "Sapphire II-128", "Hash");
     // add(THash_Sapphire160::Class(), "Sapphire II-160", "Hash");
@@ -33,12 +33,12 @@ void RegisterBuiltInHashClasses(const TRegisterHashClass& add) {
     //
     // add(THash_Square::Class(), "Square", "Hash");
     //
-    // add(THash_Tiger::Class(), "Tiger", "Hash");
-    // add(THash_XOR16::Class(), "XOR-16", "Checksum");
-    // add(THash_XOR32::Class(), "XOR-32", "Checksum");
-    // add(THash_CRC16_CCITT::Class(), "CRC-16 CCITT", "Checksum");
-    // add(Thash_CRC16_Standard::Class(), "CRC-16 Standard", "Checksum");
-    // add(THash_CRC32::Class(), "CRC-32", "Checksum");
+    add(THash_Tiger::Class(), "Tiger", "Hash");
+    add(THash_XOR16::Class(), "XOR-16", "Checksum");
+    add(THash_XOR32::Class(), "XOR-32", "Checksum");
+    add(THash_CRC16_CCITT::Class(), "CRC-16 CCITT", "Checksum");
+    add(Thash_CRC16_Standard::Class(), "CRC-16 Standard", "Checksum");
+    add(THash_CRC32::Class(), "CRC-32", "Checksum");
 }
 
 } // namespace velkor

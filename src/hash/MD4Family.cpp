@@ -60,9 +60,9 @@ void THash_MD4::Feed(const void* buffer, std::size_t length) {
     if (length != 0) std::memcpy(FBuffer, in, length);
 }
 
-void THash_MD4::PadAndCompress(bool bigEndianLength) {
+void THash_MD4::PadAndCompress(bool bigEndianLength, std::uint8_t marker) {
     std::size_t at = static_cast<std::size_t>(FCount % kBlockSize);
-    FBuffer[at] = 0x80;
+    FBuffer[at] = marker;
     std::memset(FBuffer + at + 1, 0, kBlockSize - at - 1);
     if (at >= 56) {
         CompressBlock(FBuffer);

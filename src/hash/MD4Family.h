@@ -1,4 +1,5 @@
-// The MD4 family: one buffering and padding engine for MD4, MD5, SHA-0, SHA-1 and RIPEMD.
+// The MD4 family: one buffering and padding engine for MD4, MD5, SHA-0, SHA-1, RIPEMD and
+// Tiger.
 // THash_MD4 holds the byte count, the 64-byte block buffer and ten state words; each
 // descendant contributes its compression function (CompressBlock), and the SHA classes also
 // their big-endian padding and digest.
@@ -37,8 +38,9 @@ protected:
     // Sets the starting words; a class whose words differ from the family's adjusts them.
     virtual void ResetState();
 
-    // Appends 80, zeros and the 64-bit bit count (little- or big-endian) and compresses.
-    void PadAndCompress(bool bigEndianLength);
+    // Appends the marker byte (80 in the family; Tiger's is 01), zeros and the 64-bit bit
+    // count (little- or big-endian) and compresses.
+    void PadAndCompress(bool bigEndianLength, std::uint8_t marker = 0x80);
 
     // The state is kept as bytes, each word little-endian, so that the digest is the state's
     // first bytes on any host. The compression functions load and store the words.

@@ -22,8 +22,21 @@ TEST(HashRegistry, BuiltInEntriesInOrder) {
         {"Message Digest 5=Hash", THash_MD5::Class()},
         {"Secure Hash Algorithm=Hash", THash_SHA::Class()},
         {"Secure Hash Algorithm 1=Hash", THash_SHA1::Class()},
+        {"Ripe Message Digest 128=Hash", THash_RipeMD128::Class()},
         {"Ripe Message Digest 160=Hash", THash_RipeMD160::Class()},
-        {"Ripe Message Digest 256=Hash", THash_RipeMD256::Class()}};
+        {"Ripe Message Digest 256=Hash", THash_RipeMD256::Class()},
+        {"Ripe Message Digest 320=Hash", THash_RipeMD320::Class()},
+        {"Haval-128=Hash", THash_Haval128::Class()},
+        {"Haval-160=Hash", THash_Haval160::Class()},
+        {"Haval-192=Hash", THash_Haval192::Class()},
+        {"Haval-224=Hash", THash_Haval224::Class()},
+        {"Haval-256=Hash", THash_Haval256::Class()},
+        {"Tiger=Hash", THash_Tiger::Class()},
+        {"XOR-16=Checksum", THash_XOR16::Class()},
+        {"XOR-32=Checksum", THash_XOR32::Class()},
+        {"CRC-16 CCITT=Checksum", THash_CRC16_CCITT::Class()},
+        {"CRC-16 Standard=Checksum", Thash_CRC16_Standard::Class()},
+        {"CRC-32=Checksum", THash_CRC32::Class()}};
     const auto& registry = HashRegistry();
     ASSERT_EQ(registry.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -45,7 +58,7 @@ TEST(HashRegistry, FindByClassNameThenDisplayName) {
           Case{"Secure Hash Algorithm 1", THash_SHA1::Class()}, Case{"SHA1", THash_SHA1::Class()},
           Case{"MD5", THash_MD5::Class()}, Case{"md5", THash_MD5::Class()},
           Case{"Message Digest 5", THash_MD5::Class()}, Case{"RipeMD256", THash_RipeMD256::Class()},
-          Case{"Message Digest", nullptr}, Case{"", nullptr}, Case{"Tiger", nullptr}})
+          Case{"Message Digest", nullptr}, Case{"", nullptr}, Case{"Whirlpool", nullptr}})
         EXPECT_EQ(FindHashClass(c.Name), c.Found) << c.Name;
 }
 
@@ -214,7 +227,7 @@ TEST(HashManager, HashPropertyIsWrittenAndReadBack) {
 }
 
 TEST(HashManager, ReadingAnUnknownClassNameKeepsTheSelection) {
-    for (const char* stored : {"THash_Tiger", "thash_sha", "SHA", "Secure Hash Algorithm"}) {
+    for (const char* stored : {"THash_Whirlpool", "thash_sha", "SHA", "Secure Hash Algorithm"}) {
         THashManager m;
         m.SetName("HashManager1");
         m.SetAlgorithm("MD5");

@@ -51,6 +51,23 @@ TEST_P(EveryHash, SplitAnywhereGivesTheSameDigest) {
     EXPECT_NE(Hex(DigestOfPieces(*h, data.substr(1), 0)), Hex(whole));
 }
 
+// A null buffer (whatever length it claims) and an empty piece are no input at all.
+TEST_P(EveryHash, NullAndEmptyFeedsChangeNothing) {
+    THashClass cls = Class();
+    ASSERT_NE(cls, nullptr);
+    THashRef h = cls->Create();
+    std::mt19937 rng(0x0E);
+    const Bytes data = RandomBytes(rng, 77);
+    const Bytes whole = DigestOfPieces(*h, data, 0);
+    h->Start();
+    h->Feed(data.data(), 30);
+    h->Feed(nullptr, 7);
+    h->Feed(data.data() + 30, 0);
+    h->Feed(data.data() + 30, data.size() - 30);
+    h->Finish();
+    EXPECT_EQ(Hex(BytesOf(h->DigestData(), h->DigestSize())), Hex(whole));
+}
+
 TEST_P(EveryHash, OneFlippedBitChangesAboutHalfTheDigest) {
     THashClass cls = Class();
     ASSERT_NE(cls, nullptr);
