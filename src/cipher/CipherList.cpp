@@ -7,6 +7,7 @@
 #include "cipher/Gost.h"
 #include "cipher/IDEA.h"
 #include "cipher/Safer.h"
+#include "cipher/Square.h"
 #include "cipher/ThreeWay.h"
 
 namespace velkor {
@@ -29,7 +30,7 @@ void RegisterBuiltInCipherClasses(const TRegisterCipherClass& add) {
     // add(TCipher_SCOP::Class(), "SCOP", "");
     //
     // add(TCipher_Shark::Class(), "Shark", "");
-    // add(TCipher_Square::Class(), "Square", "");
+    add(TCipher_Square::Class(), "Square", "");
     //
     // add(TCipher_TEA::Class(), "TEA", "");
     // add(TCipher_TEAN::Class(), "TEA extended", "");
