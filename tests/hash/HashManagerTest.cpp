@@ -23,7 +23,8 @@ TEST(HashRegistry, BuiltInEntriesInOrder) {
         {"Secure Hash Algorithm=Hash", THash_SHA::Class()},
         {"Secure Hash Algorithm 1=Hash", THash_SHA1::Class()},
         {"Ripe Message Digest 160=Hash", THash_RipeMD160::Class()},
-        {"Ripe Message Digest 256=Hash", THash_RipeMD256::Class()}};
+        {"Ripe Message Digest 256=Hash", THash_RipeMD256::Class()},
+        {"Square=Hash", THash_Square::Class()}};
     const auto& registry = HashRegistry();
     ASSERT_EQ(registry.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
