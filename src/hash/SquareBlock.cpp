@@ -6,6 +6,7 @@
 // x^8 + x^7 + x^6 + x^5 + x^4 + x^2 + 1 (0x1F5).
 #include "hash/SquareBlock.h"
 
+#include <array>
 #include <cstring>
 
 namespace velkor::square {
@@ -55,38 +56,49 @@ constexpr std::uint8_t kSInverse[256] = {
 };
 
 // Multiplication by x (02) in GF(2^8) modulo 0x1F5.
-inline std::uint8_t Times2(std::uint8_t a) {
+constexpr std::uint8_t Times2(std::uint8_t a) {
     return static_cast<std::uint8_t>((a << 1) ^ ((a & 0x80) != 0 ? 0xF5 : 0));
 }
 
-std::uint8_t Mul(std::uint8_t a, std::uint8_t b) {
-    std::uint8_t r = 0;
-    for (; b != 0; b >>= 1, a = Times2(a))
-        if (b & 1) r ^= a;
-    return r;
+using MulTable = std::array<std::uint8_t, 256>;
+
+// The products c * a for every byte a, computed when the program is built.
+constexpr MulTable MakeMulTable(std::uint8_t c) {
+    MulTable t{};
+    for (int a = 0; a < 256; ++a) {
+        std::uint8_t r = 0, x = static_cast<std::uint8_t>(a);
+        for (std::uint8_t b = c; b != 0; b >>= 1, x = Times2(x))
+            if (b & 1) r ^= x;
+        t[static_cast<std::size_t>(a)] = r;
+    }
+    return t;
 }
 
-// Row i times a(x) modulo x^4 + 1: coefficient j of the product is the sum over k of
+// c(x) = 02 + 01 x + 01 x^2 + 03 x^3 of theta and its inverse d(x) = 0E + 09 x + 0D x^2 + 0B x^3
+// modulo x^4 + 1, as tables of products.
+constexpr MulTable kTheta[4] = {MakeMulTable(0x02), MakeMulTable(0x01), MakeMulTable(0x01),
+                                MakeMulTable(0x03)};
+constexpr MulTable kThetaInverse[4] = {MakeMulTable(0x0E), MakeMulTable(0x09), MakeMulTable(0x0D),
+                                       MakeMulTable(0x0B)};
+
+// Each row times a(x) modulo x^4 + 1: coefficient j of the product is the sum over k of
 // a_k times the row's byte (j - k) mod 4.
-void MulRows(std::uint8_t* x, const std::uint8_t (&a)[4]) {
+void MulRows(std::uint8_t* x, const MulTable (&a)[4]) {
     for (int i = 0; i < 4; ++i) {
         std::uint8_t* row = x + 4 * i;
-        std::uint8_t out[4] = {};
-        for (int j = 0; j < 4; ++j)
-            for (int k = 0; k < 4; ++k) out[j] ^= Mul(a[k], row[(j - k + 4) % 4]);
-        std::memcpy(row, out, 4);
+        const std::uint8_t r0 = row[0], r1 = row[1], r2 = row[2], r3 = row[3];
+        row[0] = a[0][r0] ^ a[1][r3] ^ a[2][r2] ^ a[3][r1];
+        row[1] = a[0][r1] ^ a[1][r0] ^ a[2][r3] ^ a[3][r2];
+        row[2] = a[0][r2] ^ a[1][r1] ^ a[2][r0] ^ a[3][r3];
+        row[3] = a[0][r3] ^ a[1][r2] ^ a[2][r1] ^ a[3][r0];
     }
 }
 
-// c(x) of theta and its inverse d(x) = 0E + 09 x + 0D x^2 + 0B x^3 modulo x^4 + 1.
-constexpr std::uint8_t kThetaPolynomial[4] = {0x02, 0x01, 0x01, 0x03};
-constexpr std::uint8_t kThetaInversePolynomial[4] = {0x0E, 0x09, 0x0D, 0x0B};
-
 void Theta(std::uint8_t* x) {
-    MulRows(x, kThetaPolynomial);
+    MulRows(x, kTheta);
 }
 void ThetaInverse(std::uint8_t* x) {
-    MulRows(x, kThetaInversePolynomial);
+    MulRows(x, kThetaInverse);
 }
 
 void Pi(std::uint8_t* x) {
