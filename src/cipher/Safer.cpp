@@ -3,6 +3,8 @@
 // second subkey the other way round, and mixes with three layers of the Pseudo-Hadamard
 // Transform. The 40-bit classes extend the five key bytes k1..k5 to the eight bytes
 // (k1, k2, k3, k4, k5, k1^k3^0x81, k1^k4^k5^0x42, k2^k3^k5^0x24) and run the 64-bit schedule.
+// Published values were at hand for K-64 only; the 64- and 128-bit schedules are checked against
+// Crypto++, the 40-bit extension by nothing independent.
 #include "cipher/Safer.h"
 
 #include "base/Wipe.h"
