@@ -4,28 +4,33 @@
 
 #include "cipher/Blowfish.h"
 #include "cipher/DES.h"
+#include "cipher/Gost.h"
+#include "cipher/IDEA.h"
+#include "cipher/Safer.h"
+#include "cipher/Square.h"
+#include "cipher/ThreeWay.h"
 
 namespace velkor {
 
 void RegisterBuiltInCipherClasses(const TRegisterCipherClass& add) {
-    // add(TCipher_3Way::Class(), "3Way", "");
+    add(TCipher_3Way::Class(), "3Way", "");
     add(TCipher_Blowfish::Class(), "Blowfish", "");
-    // add(TCipher_Gost::Class(), "Gost", "");
-    // add(TCipher_IDEA::Class(), "IDEA", "free for non-commercial");
+    add(TCipher_Gost::Class(), "Gost", "");
+    add(TCipher_IDEA::Class(), "IDEA", "free for non-commercial");
     //
     // add(TCipher_Q128::Class(), "Q128", "");
     //
-    // add(TCipher_SAFER_K40::Class(), "SAFER-K40", "");
-    // add(TCipher_SAFER_SK40::Class(), "SAFER-SK40", "Keyscheduling");
-    // add(TCipher_SAFER_K64::Class(), "SAFER-K64", "");
-    // add(TCipher_SAFER_SK64::Class(), "SAFER-SK64", "Keyscheduling");
-    // add(TCipher_SAFER_K128::Class(), "SAFER-K128", "");
-    // add(TCipher_SAFER_SK128::Class(), "SAFER-SK128", "Keyscheduling");
+    add(TCipher_SAFER_K40::Class(), "SAFER-K40", "");
+    add(TCipher_SAFER_SK40::Class(), "SAFER-SK40", "Keyscheduling");
+    add(TCipher_SAFER_K64::Class(), "SAFER-K64", "");
+    add(TCipher_SAFER_SK64::Class(), "SAFER-SK64", "Keyscheduling");
+    add(TCipher_SAFER_K128::Class(), "SAFER-K128", "");
+    add(TCipher_SAFER_SK128::Class(), "SAFER-SK128", "Keyscheduling");
     //
     // add(TCipher_SCOP::Class(), "SCOP", "");
     //
     // add(TCipher_Shark::Class(), "Shark", "");
-    // add(TCipher_Square::Class(), "Square", "");
+    add(TCipher_Square::Class(), "Square", "");
     //
     // add(TCipher_TEA::Class(), "TEA", "");
     // add(TCipher_TEAN::Class(), "TEA extended", "");

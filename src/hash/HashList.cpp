@@ -31,7 +31,7 @@ void RegisterBuiltInHashClasses(const TRegisterHashClass& add) {
     //
     // add(THash_Snefru::Class(), "Snefru-256", "Hash");
     //
-    // add(THash_Square::Class(), "Square", "Hash");
+    add(THash_Square::Class(), "Square", "Hash");
     //
     add(THash_Tiger::Class(), "Tiger", "Hash");
     add(THash_XOR16::Class(), "XOR-16", "Checksum");

@@ -10,3 +10,4 @@
 #include "hash/RipeMD.h"
 #include "hash/SHA.h"
 #include "hash/Tiger.h"
+#include "hash/SquareHash.h"

@@ -3,6 +3,11 @@
 #include "cipher/CipherRegistry.h"
 #include "cipher/Blowfish.h"
 #include "cipher/DES.h"
+#include "cipher/Gost.h"
+#include "cipher/IDEA.h"
+#include "cipher/Safer.h"
+#include "cipher/Square.h"
+#include "cipher/ThreeWay.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +36,17 @@ struct ProbeGuard {
 
 TEST(CipherRegistry, BuiltInEntriesInOrder) {
     const std::pair<const char*, TCipherClass> expect[] = {
+        {"3Way=", TCipher_3Way::Class()},
         {"Blowfish=", TCipher_Blowfish::Class()},
+        {"Gost=", TCipher_Gost::Class()},
+        {"IDEA=free for non-commercial", TCipher_IDEA::Class()},
+        {"SAFER-K40=", TCipher_SAFER_K40::Class()},
+        {"SAFER-SK40=Keyscheduling", TCipher_SAFER_SK40::Class()},
+        {"SAFER-K64=", TCipher_SAFER_K64::Class()},
+        {"SAFER-SK64=Keyscheduling", TCipher_SAFER_SK64::Class()},
+        {"SAFER-K128=", TCipher_SAFER_K128::Class()},
+        {"SAFER-SK128=Keyscheduling", TCipher_SAFER_SK128::Class()},
+        {"Square=", TCipher_Square::Class()},
         {"DES Single 8byte=", TCipher_1DES::Class()},
         {"DES Double 8byte=", TCipher_2DES::Class()},
         {"DES Double 16byte=", TCipher_2DDES::Class()},
@@ -78,6 +93,7 @@ TEST(CipherRegistry, ClassNamesOfRegisteredAndOtherClasses) {
 TEST(CipherRegistry, AddReplaceAndRemove) {
     ProbeGuard guard;
     const std::size_t before = CipherRegistry().size();
+    const TCipherClass first = CipherRegistry().front().Class;
     EXPECT_FALSE(AddCipherClass(nullptr, "Nothing", ""));
     EXPECT_EQ(CipherRegistry().size(), before);
 
@@ -100,5 +116,5 @@ TEST(CipherRegistry, AddReplaceAndRemove) {
     EXPECT_FALSE(RemoveCipherClass(TCipher_Probe::Class()));
     EXPECT_EQ(CipherRegistry().size(), before);
     EXPECT_EQ(FindCipherClass("Probe Cipher"), nullptr);
-    EXPECT_EQ(CipherRegistry().front().Class, TCipher_Blowfish::Class());
+    EXPECT_EQ(CipherRegistry().front().Class, first);
 }

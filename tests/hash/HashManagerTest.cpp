@@ -31,6 +31,7 @@ TEST(HashRegistry, BuiltInEntriesInOrder) {
         {"Haval-192=Hash", THash_Haval192::Class()},
         {"Haval-224=Hash", THash_Haval224::Class()},
         {"Haval-256=Hash", THash_Haval256::Class()},
+        {"Square=Hash", THash_Square::Class()},
         {"Tiger=Hash", THash_Tiger::Class()},
         {"XOR-16=Checksum", THash_XOR16::Class()},
         {"XOR-32=Checksum", THash_XOR32::Class()},
