@@ -3,6 +3,9 @@
 #include "cipher/CipherRegistry.h"
 #include "cipher/Blowfish.h"
 #include "cipher/DES.h"
+#include "cipher/RC6.h"
+#include "cipher/Rijndael.h"
+#include "cipher/Twofish.h"
 
 #include <gtest/gtest.h>
 
@@ -32,12 +35,15 @@ struct ProbeGuard {
 TEST(CipherRegistry, BuiltInEntriesInOrder) {
     const std::pair<const char*, TCipherClass> expect[] = {
         {"Blowfish=", TCipher_Blowfish::Class()},
+        {"Twofish=", TCipher_Twofish::Class()},
         {"DES Single 8byte=", TCipher_1DES::Class()},
         {"DES Double 8byte=", TCipher_2DES::Class()},
         {"DES Double 16byte=", TCipher_2DDES::Class()},
         {"DES Triple 8byte=", TCipher_3DES::Class()},
         {"DES Triple 16byte=", TCipher_3DDES::Class()},
         {"DES Triple 24byte=", TCipher_3TDES::Class()},
+        {"RC6=Patented by RSA", TCipher_RC6::Class()},
+        {"Rijndael=", TCipher_Rijndael::Class()},
     };
     const auto& entries = CipherRegistry();
     ASSERT_EQ(entries.size(), std::size(expect));
