@@ -1,7 +1,9 @@
-// RC6: its sizes, keys taken at their own length, and a differential check against Crypto++'s
-// RC6. The designers' values are in
+// RC6: its sizes, keys taken at their own length, its registry name and note, and a
+// differential check against Crypto++'s RC6. The designers' values are in
 // tests/data/ciphers/rc6.vec.
 #include "cipher/RC6.h"
+
+#include "cipher/CipherManager.h"
 
 #include "BlockDifferential.h"
 
@@ -57,4 +59,11 @@ TEST(RC6, SameAsCryptoppAtTheKeyLengthsItTakes) {
         if (CryptoPP::RC6::Encryption().IsValidKeyLength(n)) lengths.push_back(n);
     ASSERT_FALSE(lengths.empty());
     test::ExpectSameAsReference(TCipher_RC6::Class(), lengths, 300, CryptoppRC6, 36001);
+}
+
+TEST(RC6, SelectedByItsNameWithItsNoteAndKeyBits) {
+    TCipherManager m;
+    m.SetAlgorithm("RC6");
+    EXPECT_EQ(m.Cipher().ClassType(), TCipher_RC6::Class());
+    EXPECT_EQ(m.Description(), "Patented by RSA, 2040bit Key");
 }

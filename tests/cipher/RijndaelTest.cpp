@@ -3,6 +3,8 @@
 // values are in tests/data/ciphers/rijndael.vec.
 #include "cipher/Rijndael.h"
 
+#include "cipher/CipherManager.h"
+
 #include "BlockDifferential.h"
 
 #include <botan/block_cipher.h>
@@ -73,4 +75,11 @@ TEST(Rijndael, SameAsBotanAes) {
 TEST(Rijndael, SameAsCryptoppRijndael) {
     test::ExpectSameAsReference(TCipher_Rijndael::Class(), {16, 24, 32}, 300, CryptoppRijndael,
                                 12002);
+}
+
+TEST(Rijndael, SelectedByItsNameWithItsKeyBits) {
+    TCipherManager m;
+    m.SetAlgorithm("Rijndael");
+    EXPECT_EQ(m.Cipher().ClassType(), TCipher_Rijndael::Class());
+    EXPECT_EQ(m.Description(), "256bit Key");
 }

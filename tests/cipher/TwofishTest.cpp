@@ -2,6 +2,8 @@
 // and Crypto++'s Twofish. The designers' values are in tests/data/ciphers/twofish.vec.
 #include "cipher/Twofish.h"
 
+#include "cipher/CipherManager.h"
+
 #include "BlockDifferential.h"
 
 #include <botan/block_cipher.h>
@@ -71,4 +73,11 @@ TEST(Twofish, SameAsBotan) {
 TEST(Twofish, SameAsCryptopp) {
     test::ExpectSameAsReference(TCipher_Twofish::Class(), {16, 24, 32}, 200, CryptoppTwofish,
                                 17002);
+}
+
+TEST(Twofish, SelectedByItsNameWithItsKeyBits) {
+    TCipherManager m;
+    m.SetAlgorithm("Twofish");
+    EXPECT_EQ(m.Cipher().ClassType(), TCipher_Twofish::Class());
+    EXPECT_EQ(m.Description(), "256bit Key");
 }
