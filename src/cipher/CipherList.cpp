@@ -3,6 +3,7 @@
 #include "cipher/CipherList.h"
 
 #include "cipher/Blowfish.h"
+#include "cipher/Cast.h"
 #include "cipher/DES.h"
 #include "cipher/RC6.h"
 #include "cipher/Rijndael.h"
@@ -33,8 +34,8 @@ void RegisterBuiltInCipherClasses(const TRegisterCipherClass& add) {
     // add(TCipher_TEA::Class(), "TEA", "");
     // add(TCipher_TEAN::Class(), "TEA extended", "");
     add(TCipher_Twofish::Class(), "Twofish", "");
-    // add(TCipher_Cast128::Class(), "Cast 128", "");
-    // add(TCipher_Cast256::Class(), "Cast 256", "Patented");
+    add(TCipher_Cast128::Class(), "Cast 128", "");
+    add(TCipher_Cast256::Class(), "Cast 256", "Patented");
     add(TCipher_1DES::Class(), "DES Single 8byte", "");
     add(TCipher_2DES::Class(), "DES Double 8byte", "");
     add(TCipher_2DDES::Class(), "DES Double 16byte", "");

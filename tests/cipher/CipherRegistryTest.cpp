@@ -2,6 +2,7 @@
 // registering, re-registering and removing a class.
 #include "cipher/CipherRegistry.h"
 #include "cipher/Blowfish.h"
+#include "cipher/Cast.h"
 #include "cipher/DES.h"
 #include "cipher/RC6.h"
 #include "cipher/Rijndael.h"
@@ -36,6 +37,8 @@ TEST(CipherRegistry, BuiltInEntriesInOrder) {
     const std::pair<const char*, TCipherClass> expect[] = {
         {"Blowfish=", TCipher_Blowfish::Class()},
         {"Twofish=", TCipher_Twofish::Class()},
+        {"Cast 128=", TCipher_Cast128::Class()},
+        {"Cast 256=Patented", TCipher_Cast256::Class()},
         {"DES Single 8byte=", TCipher_1DES::Class()},
         {"DES Double 8byte=", TCipher_2DES::Class()},
         {"DES Double 16byte=", TCipher_2DDES::Class()},
@@ -67,7 +70,8 @@ TEST(CipherRegistry, FindByClassNameOrDisplayNameIgnoringCase) {
         {"blowfish", TCipher_Blowfish::Class()},
         {"  Blowfish", nullptr},
         {"DES", nullptr},
-        {"Cast 256", nullptr},
+        {"Cast 256", TCipher_Cast256::Class()},
+        {"Serpent", nullptr},
         {"", nullptr},
     };
     for (auto [name, cls] : cases) EXPECT_EQ(FindCipherClass(name), cls) << "'" << name << "'";
