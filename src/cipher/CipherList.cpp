@@ -3,12 +3,16 @@
 #include "cipher/CipherList.h"
 
 #include "cipher/Blowfish.h"
+#include "cipher/Cast.h"
 #include "cipher/DES.h"
 #include "cipher/Gost.h"
 #include "cipher/IDEA.h"
 #include "cipher/Safer.h"
 #include "cipher/Square.h"
 #include "cipher/ThreeWay.h"
+#include "cipher/RC6.h"
+#include "cipher/Rijndael.h"
+#include "cipher/Twofish.h"
 
 namespace velkor {
 
@@ -34,9 +38,9 @@ void RegisterBuiltInCipherClasses(const TRegisterCipherClass& add) {
     //
     // add(TCipher_TEA::Class(), "TEA", "");
     // add(TCipher_TEAN::Class(), "TEA extended", "");
-    // add(TCipher_Twofish::Class(), "Twofish", "");
-    // add(TCipher_Cast128::Class(), "Cast 128", "");
-    // add(TCipher_Cast256::Class(), "Cast 256", "Patented");
+    add(TCipher_Twofish::Class(), "Twofish", "");
+    add(TCipher_Cast128::Class(), "Cast 128", "");
+    add(TCipher_Cast256::Class(), "Cast 256", "Patented");
     add(TCipher_1DES::Class(), "DES Single 8byte", "");
     add(TCipher_2DES::Class(), "DES Double 8byte", "");
     add(TCipher_2DDES::Class(), "DES Double 16byte", "");
@@ -59,8 +63,8 @@ void RegisterBuiltInCipherClasses(const TRegisterCipherClass& add) {
     // add(TCipher_RC4::Class(), "RC4", "Patented by RSA");
     //
     // add(TCipher_RC5::Class(), "RC5", "Patented by RSA");
-    // add(TCipher_RC6::Class(), "RC6", "Patented by RSA");
-    // add(TCipher_Rijndael::Class(), "Rijndael", "");
+    add(TCipher_RC6::Class(), "RC6", "Patented by RSA");
+    add(TCipher_Rijndael::Class(), "Rijndael", "");
     //
     // add(TCipher_Sapphire::Class(), "Sapphire II", "");
     //

@@ -61,7 +61,7 @@ TEST(CipherManager, NamesSelectClassesAndUnknownNamesTheDefault) {
         {"des triple 24byte", "DES Triple 24byte"},
         {"TCipher_3TDES", "DES Triple 24byte"},
         {"3DES", "DES Triple 8byte"},
-        {"Rijndael", "Blowfish"},
+        {"Serpent", "Blowfish"},
         {"", "Blowfish"},
     };
     for (auto [name, reads] : cases) {
@@ -221,7 +221,7 @@ TEST(CipherManager, ReadingUnknownValues) {
     // The class name compares exactly; no match leaves the selection.
     read("Cipher = 'tcipher_3tdes'");
     EXPECT_EQ(cipher->Algorithm(), "DES Single 8byte");
-    read("Cipher = 'TCipher_Rijndael'");
+    read("Cipher = 'TCipher_Serpent'");
     EXPECT_EQ(cipher->Algorithm(), "DES Single 8byte");
     read("Cipher = 'TCipher_3TDES'");
     EXPECT_EQ(cipher->Algorithm(), "DES Triple 24byte");

@@ -2,12 +2,16 @@
 // registering, re-registering and removing a class.
 #include "cipher/CipherRegistry.h"
 #include "cipher/Blowfish.h"
+#include "cipher/Cast.h"
 #include "cipher/DES.h"
 #include "cipher/Gost.h"
 #include "cipher/IDEA.h"
 #include "cipher/Safer.h"
 #include "cipher/Square.h"
 #include "cipher/ThreeWay.h"
+#include "cipher/RC6.h"
+#include "cipher/Rijndael.h"
+#include "cipher/Twofish.h"
 
 #include <gtest/gtest.h>
 
@@ -47,12 +51,17 @@ TEST(CipherRegistry, BuiltInEntriesInOrder) {
         {"SAFER-K128=", TCipher_SAFER_K128::Class()},
         {"SAFER-SK128=Keyscheduling", TCipher_SAFER_SK128::Class()},
         {"Square=", TCipher_Square::Class()},
+        {"Twofish=", TCipher_Twofish::Class()},
+        {"Cast 128=", TCipher_Cast128::Class()},
+        {"Cast 256=Patented", TCipher_Cast256::Class()},
         {"DES Single 8byte=", TCipher_1DES::Class()},
         {"DES Double 8byte=", TCipher_2DES::Class()},
         {"DES Double 16byte=", TCipher_2DDES::Class()},
         {"DES Triple 8byte=", TCipher_3DES::Class()},
         {"DES Triple 16byte=", TCipher_3DDES::Class()},
         {"DES Triple 24byte=", TCipher_3TDES::Class()},
+        {"RC6=Patented by RSA", TCipher_RC6::Class()},
+        {"Rijndael=", TCipher_Rijndael::Class()},
     };
     const auto& entries = CipherRegistry();
     ASSERT_EQ(entries.size(), std::size(expect));
@@ -76,7 +85,8 @@ TEST(CipherRegistry, FindByClassNameOrDisplayNameIgnoringCase) {
         {"blowfish", TCipher_Blowfish::Class()},
         {"  Blowfish", nullptr},
         {"DES", nullptr},
-        {"Cast 256", nullptr},
+        {"Cast 256", TCipher_Cast256::Class()},
+        {"Serpent", nullptr},
         {"", nullptr},
     };
     for (auto [name, cls] : cases) EXPECT_EQ(FindCipherClass(name), cls) << "'" << name << "'";

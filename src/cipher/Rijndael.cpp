@@ -1,0 +1,214 @@
+// Rijndael with 128-bit blocks as FIPS 197 defines the AES: the round function on four column
+// words, the key expansion for 4, 6 or 8 key words, and the equivalent inverse cipher for
+// deciphering (its round keys pass through InvMixColumns once, at keying).
+#include "cipher/Rijndael.h"
+
+#include "base/ByteOrder.h"
+#include "base/Wipe.h"
+
+#include <array>
+#include <cstring>
+
+namespace velkor {
+namespace {
+
+// The S-box, SubBytes of FIPS 197 (its Figure 7): the multiplicative inverse in GF(2^8) modulo
+// x^8 + x^4 + x^3 + x + 1 followed by the affine transformation with the constant 0x63.
+constexpr std::uint8_t kSBox[256] = {
+    0x63, 0x7C, 0x77, 0x7B, 0xF2, 0x6B, 0x6F, 0xC5, 0x30, 0x01, 0x67, 0x2B, 0xFE, 0xD7, 0xAB, 0x76,
+    0xCA, 0x82, 0xC9, 0x7D, 0xFA, 0x59, 0x47, 0xF0, 0xAD, 0xD4, 0xA2, 0xAF, 0x9C, 0xA4, 0x72, 0xC0,
+    0xB7, 0xFD, 0x93, 0x26, 0x36, 0x3F, 0xF7, 0xCC, 0x34, 0xA5, 0xE5, 0xF1, 0x71, 0xD8, 0x31, 0x15,
+    0x04, 0xC7, 0x23, 0xC3, 0x18, 0x96, 0x05, 0x9A, 0x07, 0x12, 0x80, 0xE2, 0xEB, 0x27, 0xB2, 0x75,
+    0x09, 0x83, 0x2C, 0x1A, 0x1B, 0x6E, 0x5A, 0xA0, 0x52, 0x3B, 0xD6, 0xB3, 0x29, 0xE3, 0x2F, 0x84,
+    0x53, 0xD1, 0x00, 0xED, 0x20, 0xFC, 0xB1, 0x5B, 0x6A, 0xCB, 0xBE, 0x39, 0x4A, 0x4C, 0x58, 0xCF,
+    0xD0, 0xEF, 0xAA, 0xFB, 0x43, 0x4D, 0x33, 0x85, 0x45, 0xF9, 0x02, 0x7F, 0x50, 0x3C, 0x9F, 0xA8,
+    0x51, 0xA3, 0x40, 0x8F, 0x92, 0x9D, 0x38, 0xF5, 0xBC, 0xB6, 0xDA, 0x21, 0x10, 0xFF, 0xF3, 0xD2,
+    0xCD, 0x0C, 0x13, 0xEC, 0x5F, 0x97, 0x44, 0x17, 0xC4, 0xA7, 0x7E, 0x3D, 0x64, 0x5D, 0x19, 0x73,
+    0x60, 0x81, 0x4F, 0xDC, 0x22, 0x2A, 0x90, 0x88, 0x46, 0xEE, 0xB8, 0x14, 0xDE, 0x5E, 0x0B, 0xDB,
+    0xE0, 0x32, 0x3A, 0x0A, 0x49, 0x06, 0x24, 0x5C, 0xC2, 0xD3, 0xAC, 0x62, 0x91, 0x95, 0xE4, 0x79,
+    0xE7, 0xC8, 0x37, 0x6D, 0x8D, 0xD5, 0x4E, 0xA9, 0x6C, 0x56, 0xF4, 0xEA, 0x65, 0x7A, 0xAE, 0x08,
+    0xBA, 0x78, 0x25, 0x2E, 0x1C, 0xA6, 0xB4, 0xC6, 0xE8, 0xDD, 0x74, 0x1F, 0x4B, 0xBD, 0x8B, 0x8A,
+    0x70, 0x3E, 0xB5, 0x66, 0x48, 0x03, 0xF6, 0x0E, 0x61, 0x35, 0x57, 0xB9, 0x86, 0xC1, 0x1D, 0x9E,
+    0xE1, 0xF8, 0x98, 0x11, 0x69, 0xD9, 0x8E, 0x94, 0x9B, 0x1E, 0x87, 0xE9, 0xCE, 0x55, 0x28, 0xDF,
+    0x8C, 0xA1, 0x89, 0x0D, 0xBF, 0xE6, 0x42, 0x68, 0x41, 0x99, 0x2D, 0x0F, 0xB0, 0x54, 0xBB, 0x16,
+};
+
+// The inverse S-box, InvSubBytes (FIPS 197 Figure 14).
+constexpr std::uint8_t kInvSBox[256] = {
+    0x52, 0x09, 0x6A, 0xD5, 0x30, 0x36, 0xA5, 0x38, 0xBF, 0x40, 0xA3, 0x9E, 0x81, 0xF3, 0xD7, 0xFB,
+    0x7C, 0xE3, 0x39, 0x82, 0x9B, 0x2F, 0xFF, 0x87, 0x34, 0x8E, 0x43, 0x44, 0xC4, 0xDE, 0xE9, 0xCB,
+    0x54, 0x7B, 0x94, 0x32, 0xA6, 0xC2, 0x23, 0x3D, 0xEE, 0x4C, 0x95, 0x0B, 0x42, 0xFA, 0xC3, 0x4E,
+    0x08, 0x2E, 0xA1, 0x66, 0x28, 0xD9, 0x24, 0xB2, 0x76, 0x5B, 0xA2, 0x49, 0x6D, 0x8B, 0xD1, 0x25,
+    0x72, 0xF8, 0xF6, 0x64, 0x86, 0x68, 0x98, 0x16, 0xD4, 0xA4, 0x5C, 0xCC, 0x5D, 0x65, 0xB6, 0x92,
+    0x6C, 0x70, 0x48, 0x50, 0xFD, 0xED, 0xB9, 0xDA, 0x5E, 0x15, 0x46, 0x57, 0xA7, 0x8D, 0x9D, 0x84,
+    0x90, 0xD8, 0xAB, 0x00, 0x8C, 0xBC, 0xD3, 0x0A, 0xF7, 0xE4, 0x58, 0x05, 0xB8, 0xB3, 0x45, 0x06,
+    0xD0, 0x2C, 0x1E, 0x8F, 0xCA, 0x3F, 0x0F, 0x02, 0xC1, 0xAF, 0xBD, 0x03, 0x01, 0x13, 0x8A, 0x6B,
+    0x3A, 0x91, 0x11, 0x41, 0x4F, 0x67, 0xDC, 0xEA, 0x97, 0xF2, 0xCF, 0xCE, 0xF0, 0xB4, 0xE6, 0x73,
+    0x96, 0xAC, 0x74, 0x22, 0xE7, 0xAD, 0x35, 0x85, 0xE2, 0xF9, 0x37, 0xE8, 0x1C, 0x75, 0xDF, 0x6E,
+    0x47, 0xF1, 0x1A, 0x71, 0x1D, 0x29, 0xC5, 0x89, 0x6F, 0xB7, 0x62, 0x0E, 0xAA, 0x18, 0xBE, 0x1B,
+    0xFC, 0x56, 0x3E, 0x4B, 0xC6, 0xD2, 0x79, 0x20, 0x9A, 0xDB, 0xC0, 0xFE, 0x78, 0xCD, 0x5A, 0xF4,
+    0x1F, 0xDD, 0xA8, 0x33, 0x88, 0x07, 0xC7, 0x31, 0xB1, 0x12, 0x10, 0x59, 0x27, 0x80, 0xEC, 0x5F,
+    0x60, 0x51, 0x7F, 0xA9, 0x19, 0xB5, 0x4A, 0x0D, 0x2D, 0xE5, 0x7A, 0x9F, 0x93, 0xC9, 0x9C, 0xEF,
+    0xA0, 0xE0, 0x3B, 0x4D, 0xAE, 0x2A, 0xF5, 0xB0, 0xC8, 0xEB, 0xBB, 0x3C, 0x83, 0x53, 0x99, 0x61,
+    0x17, 0x2B, 0x04, 0x7E, 0xBA, 0x77, 0xD6, 0x26, 0xE1, 0x69, 0x14, 0x63, 0x55, 0x21, 0x0C, 0x7D,
+};
+
+// The round constants of the key expansion: x^(i-1) in GF(2^8) for rounds 1 to 10.
+constexpr std::uint8_t kRcon[10] = {0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80, 0x1B, 0x36};
+
+constexpr std::uint8_t Mul(std::uint8_t a, std::uint8_t b) {
+    std::uint8_t r = 0;
+    while (b != 0) {
+        if (b & 1) r ^= a;
+        a = static_cast<std::uint8_t>((a << 1) ^ ((a & 0x80) ? 0x1B : 0));
+        b >>= 1;
+    }
+    return r;
+}
+
+constexpr std::uint32_t Column(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
+    return (std::uint32_t{a} << 24) | (std::uint32_t{b} << 16) | (std::uint32_t{c} << 8) | d;
+}
+
+// SubBytes and MixColumns of one byte in row 0 of a column, as one column word (the column is
+// big-endian: row 0 in the high byte); the other rows are the same word rotated. Computed from
+// the S-boxes at compile time so that a round is sixteen look-ups.
+using Table = std::array<std::uint32_t, 256>;
+
+constexpr Table MakeEncipherTable() {
+    Table t{};
+    for (int x = 0; x < 256; ++x) {
+        const std::uint8_t s = kSBox[x];
+        t[x] = Column(Mul(s, 2), s, s, Mul(s, 3));
+    }
+    return t;
+}
+
+constexpr Table MakeDecipherTable() {
+    Table t{};
+    for (int x = 0; x < 256; ++x) {
+        const std::uint8_t s = kInvSBox[x];
+        t[x] = Column(Mul(s, 14), Mul(s, 9), Mul(s, 13), Mul(s, 11));
+    }
+    return t;
+}
+
+constexpr Table kTe = MakeEncipherTable();
+constexpr Table kTd = MakeDecipherTable();
+
+inline std::uint32_t Ror(std::uint32_t x, int n) {
+    return Rol(x, 32 - n);
+}
+
+inline std::uint32_t Te(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) {
+    return kTe[a >> 24] ^ Ror(kTe[(b >> 16) & 255], 8) ^ Ror(kTe[(c >> 8) & 255], 16) ^
+           Ror(kTe[d & 255], 24);
+}
+
+inline std::uint32_t Td(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) {
+    return kTd[a >> 24] ^ Ror(kTd[(b >> 16) & 255], 8) ^ Ror(kTd[(c >> 8) & 255], 16) ^
+           Ror(kTd[d & 255], 24);
+}
+
+inline std::uint32_t LastRound(const std::uint8_t* box, std::uint32_t a, std::uint32_t b,
+                               std::uint32_t c, std::uint32_t d) {
+    return Column(box[a >> 24], box[(b >> 16) & 255], box[(c >> 8) & 255], box[d & 255]);
+}
+
+std::uint32_t SubWord(std::uint32_t w) {
+    return Column(kSBox[w >> 24], kSBox[(w >> 16) & 255], kSBox[(w >> 8) & 255], kSBox[w & 255]);
+}
+
+// InvMixColumns of a round-key word: the decipher table holds InvSubBytes first, so each byte
+// goes through SubBytes before the look-up.
+std::uint32_t InvMixColumn(std::uint32_t w) {
+    const std::uint32_t s = SubWord(w);
+    return Td(s, s, s, s);
+}
+
+// Word layout of the key schedule.
+constexpr int kEncipherKeys = 0;
+constexpr int kDecipherKeys = TCipher_Rijndael::kRoundKeyWords;
+constexpr int kRoundsWord = 2 * TCipher_Rijndael::kRoundKeyWords;
+
+} // namespace
+
+VELKOR_DEFINE_CIPHER_CLASS(TCipher_Rijndael, TCipher::Class())
+
+void TCipher_Rijndael::Init(const void* key, int size, const void* iv) {
+    PrepareKey(size);
+    std::uint8_t local[kKeySize] = {};
+    if (size > 0) std::memcpy(local, key, static_cast<std::size_t>(size));
+    const int nk = size <= 16 ? 4 : size <= 24 ? 6 : 8;
+    const int rounds = nk + 6;
+    const int total = 4 * (rounds + 1);
+
+    std::uint32_t* w = KeyScheduleWords() + kEncipherKeys;
+    for (int i = 0; i < nk; ++i) w[i] = LoadBE32(local + 4 * i);
+    for (int i = nk; i < total; ++i) {
+        std::uint32_t temp = w[i - 1];
+        if (i % nk == 0)
+            temp = SubWord(Rol(temp, 8)) ^ (std::uint32_t{kRcon[i / nk - 1]} << 24);
+        else if (nk > 6 && i % nk == 4)
+            temp = SubWord(temp);
+        w[i] = w[i - nk] ^ temp;
+    }
+
+    // The equivalent inverse cipher takes the round keys in reverse order, the inner ones
+    // through InvMixColumns.
+    std::uint32_t* dk = KeyScheduleWords() + kDecipherKeys;
+    for (int r = 0; r <= rounds; ++r)
+        for (int c = 0; c < 4; ++c) {
+            const std::uint32_t k = w[4 * (rounds - r) + c];
+            dk[4 * r + c] = (r == 0 || r == rounds) ? k : InvMixColumn(k);
+        }
+    KeyScheduleWords()[kRoundsWord] = static_cast<std::uint32_t>(rounds);
+    SecureWipe(local, sizeof local);
+    SetVector(iv);
+}
+
+void TCipher_Rijndael::EncipherBlock(void* block) {
+    auto* b = static_cast<std::uint8_t*>(block);
+    const std::uint32_t* k = KeyScheduleWords() + kEncipherKeys;
+    const auto rounds = static_cast<int>(KeyScheduleWords()[kRoundsWord]);
+    std::uint32_t s0 = LoadBE32(b) ^ k[0], s1 = LoadBE32(b + 4) ^ k[1];
+    std::uint32_t s2 = LoadBE32(b + 8) ^ k[2], s3 = LoadBE32(b + 12) ^ k[3];
+    for (int r = 1; r < rounds; ++r) {
+        k += 4;
+        // ShiftRows moves row i of column c from column c + i.
+        const std::uint32_t t0 = Te(s0, s1, s2, s3) ^ k[0];
+        const std::uint32_t t1 = Te(s1, s2, s3, s0) ^ k[1];
+        const std::uint32_t t2 = Te(s2, s3, s0, s1) ^ k[2];
+        const std::uint32_t t3 = Te(s3, s0, s1, s2) ^ k[3];
+        s0 = t0, s1 = t1, s2 = t2, s3 = t3;
+    }
+    k += 4;
+    StoreBE32(b, LastRound(kSBox, s0, s1, s2, s3) ^ k[0]);
+    StoreBE32(b + 4, LastRound(kSBox, s1, s2, s3, s0) ^ k[1]);
+    StoreBE32(b + 8, LastRound(kSBox, s2, s3, s0, s1) ^ k[2]);
+    StoreBE32(b + 12, LastRound(kSBox, s3, s0, s1, s2) ^ k[3]);
+}
+
+void TCipher_Rijndael::DecipherBlock(void* block) {
+    auto* b = static_cast<std::uint8_t*>(block);
+    const std::uint32_t* k = KeyScheduleWords() + kDecipherKeys;
+    const auto rounds = static_cast<int>(KeyScheduleWords()[kRoundsWord]);
+    std::uint32_t s0 = LoadBE32(b) ^ k[0], s1 = LoadBE32(b + 4) ^ k[1];
+    std::uint32_t s2 = LoadBE32(b + 8) ^ k[2], s3 = LoadBE32(b + 12) ^ k[3];
+    for (int r = 1; r < rounds; ++r) {
+        k += 4;
+        // InvShiftRows moves row i of column c from column c - i.
+        const std::uint32_t t0 = Td(s0, s3, s2, s1) ^ k[0];
+        const std::uint32_t t1 = Td(s1, s0, s3, s2) ^ k[1];
+        const std::uint32_t t2 = Td(s2, s1, s0, s3) ^ k[2];
+        const std::uint32_t t3 = Td(s3, s2, s1, s0) ^ k[3];
+        s0 = t0, s1 = t1, s2 = t2, s3 = t3;
+    }
+    k += 4;
+    StoreBE32(b, LastRound(kInvSBox, s0, s3, s2, s1) ^ k[0]);
+    StoreBE32(b + 4, LastRound(kInvSBox, s1, s0, s3, s2) ^ k[1]);
+    StoreBE32(b + 8, LastRound(kInvSBox, s2, s1, s0, s3) ^ k[2]);
+    StoreBE32(b + 12, LastRound(kInvSBox, s3, s2, s1, s0) ^ k[3]);
+}
+
+} // namespace velkor
