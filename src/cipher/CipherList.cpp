@@ -4,6 +4,12 @@
 
 #include "cipher/Blowfish.h"
 #include "cipher/DES.h"
+#include "cipher/DESX.h"
+#include "cipher/RC2.h"
+#include "cipher/RC5.h"
+#include "cipher/Skipjack.h"
+#include "cipher/TEA.h"
+#include "cipher/XTEA.h"
 
 namespace velkor {
 
@@ -27,8 +33,8 @@ void RegisterBuiltInCipherClasses(const TRegisterCipherClass& add) {
     // add(TCipher_Shark::Class(), "Shark", "");
     // add(TCipher_Square::Class(), "Square", "");
     //
-    // add(TCipher_TEA::Class(), "TEA", "");
-    // add(TCipher_TEAN::Class(), "TEA extended", "");
+    add(TCipher_TEA::Class(), "TEA", "");
+    add(TCipher_TEAN::Class(), "TEA extended", "");
     // add(TCipher_Twofish::Class(), "Twofish", "");
     // add(TCipher_Cast128::Class(), "Cast 128", "");
     // add(TCipher_Cast256::Class(), "Cast 256", "Patented");
@@ -38,7 +44,7 @@ void RegisterBuiltInCipherClasses(const TRegisterCipherClass& add) {
     add(TCipher_3DES::Class(), "DES Triple 8byte", "");
     add(TCipher_3DDES::Class(), "DES Triple 16byte", "");
     add(TCipher_3TDES::Class(), "DES Triple 24byte", "");
-    // add(TCipher_DESX::Class(), "DESX", "Copyright RSA Data Security");
+    add(TCipher_DESX::Class(), "DESX", "Copyright RSA Data Security");
     //
     // add(TCipher_Diamond2::Class(), "Diamond II", "");
     // add(TCipher_Diamond2Lite::Class(), "Diamond II Lite", "");
@@ -49,17 +55,17 @@ void RegisterBuiltInCipherClasses(const TRegisterCipherClass& add) {
     //
     // add(TCipher_NewDES::Class(), "NewDES", "");
     //
-    // add(TCipher_RC2::Class(), "RC2", "");
+    add(TCipher_RC2::Class(), "RC2", "");
     //
     // add(TCipher_RC4::Class(), "RC4", "Patented by RSA");
     //
-    // add(TCipher_RC5::Class(), "RC5", "Patented by RSA");
+    add(TCipher_RC5::Class(), "RC5", "Patented by RSA");
     // add(TCipher_RC6::Class(), "RC6", "Patented by RSA");
     // add(TCipher_Rijndael::Class(), "Rijndael", "");
     //
     // add(TCipher_Sapphire::Class(), "Sapphire II", "");
     //
-    // add(TCipher_Skipjack::Class(), "Skipjack", "");
+    add(TCipher_Skipjack::Class(), "Skipjack", "");
 }
 
 } // namespace velkor

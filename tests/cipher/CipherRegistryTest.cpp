@@ -3,6 +3,12 @@
 #include "cipher/CipherRegistry.h"
 #include "cipher/Blowfish.h"
 #include "cipher/DES.h"
+#include "cipher/DESX.h"
+#include "cipher/RC2.h"
+#include "cipher/RC5.h"
+#include "cipher/Skipjack.h"
+#include "cipher/TEA.h"
+#include "cipher/XTEA.h"
 
 #include <gtest/gtest.h>
 
@@ -32,12 +38,18 @@ struct ProbeGuard {
 TEST(CipherRegistry, BuiltInEntriesInOrder) {
     const std::pair<const char*, TCipherClass> expect[] = {
         {"Blowfish=", TCipher_Blowfish::Class()},
+        {"TEA=", TCipher_TEA::Class()},
+        {"TEA extended=", TCipher_TEAN::Class()},
         {"DES Single 8byte=", TCipher_1DES::Class()},
         {"DES Double 8byte=", TCipher_2DES::Class()},
         {"DES Double 16byte=", TCipher_2DDES::Class()},
         {"DES Triple 8byte=", TCipher_3DES::Class()},
         {"DES Triple 16byte=", TCipher_3DDES::Class()},
         {"DES Triple 24byte=", TCipher_3TDES::Class()},
+        {"DESX=Copyright RSA Data Security", TCipher_DESX::Class()},
+        {"RC2=", TCipher_RC2::Class()},
+        {"RC5=Patented by RSA", TCipher_RC5::Class()},
+        {"Skipjack=", TCipher_Skipjack::Class()},
     };
     const auto& entries = CipherRegistry();
     ASSERT_EQ(entries.size(), std::size(expect));
