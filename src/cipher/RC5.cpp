@@ -7,7 +7,7 @@
 #include "base/Wipe.h"
 
 #include <algorithm>
-#include <cstring>
+#include <bit>
 
 namespace velkor {
 namespace {
