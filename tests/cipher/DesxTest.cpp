@@ -6,6 +6,8 @@
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 #endif
 #include "cipher/DESX.h"
+#include "cipher/CipherManager.h"
+#include "cipher/CipherRegistry.h"
 
 #include "TestVectors.h"
 
@@ -85,6 +87,15 @@ TEST(Desx, SizesAndKeyLayout) {
     Bytes got = block;
     c.EncipherBlock(got.data());
     EXPECT_EQ(Hex(got), Hex(OpenSslDesx(k, Bytes(8, '\0'), Derived(k, Bytes(8, '\0')), block)));
+}
+
+TEST(Desx, RegisteredWithTheNoteOfItsRightsHolder) {
+    EXPECT_EQ(FindCipherClass("DESX"), TCipher_DESX::Class());
+    EXPECT_EQ(CipherClassNote(TCipher_DESX::Class()), "Copyright RSA Data Security");
+    TCipherManager m;
+    m.SetAlgorithm("DESX");
+    EXPECT_EQ(m.Algorithm(), "DESX");
+    EXPECT_EQ(m.Description(), "Copyright RSA Data Security, 128bit Key");
 }
 
 TEST(OpenSslDesx, OutputWhiteningIsKEncipheredUnderK1AddedToK) {
