@@ -8,10 +8,11 @@ namespace velkor {
 
 // Key: bytes 0-7 the DES key K, bytes 8-15 the input whitening key K1. The output whitening
 // key K2 is derived from both: K2 = DES(K1, K) XOR K, that is K enciphered by single DES under
-// K1 as a DES key and added to itself, a one-way function of the two key halves (the
-// whitening table of RSA's own DESX key derivation is not part of any published standard, so
-// this class does not claim to match it). KeySchedule: S0 = forward(K), S1 = reverse(K), then
-// K1 and K2, 8 bytes each: 272 bytes.
+// K1 as a DES key and added to itself, a one-way function of the two key halves. This is the
+// class's own construction: RSA's DESX derives its output key through a substitution of its
+// own, which this class does not reproduce, so a key shared with that product does not give
+// the same cipher text. KeySchedule: S0 = forward(K), S1 = reverse(K), then K1 and K2, 8 bytes
+// each: 272 bytes.
 class TCipher_DESX : public TCipher_1DES {
     VELKOR_CIPHER_CLASS(TCipher_DESX)
 public:

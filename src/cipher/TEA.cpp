@@ -1,5 +1,6 @@
 // TEA as its designers published it in 1994: 32 cycles (64 Feistel rounds), each cycle adding
-// the multiple of the golden-ratio constant to the running sum and mixing both halves.
+// the multiple of the golden-ratio constant to the running sum and mixing both halves. The
+// designers published no test values; the tests compare the class with Crypto++'s TEA.
 #include "cipher/TEA.h"
 
 #include "base/ByteOrder.h"

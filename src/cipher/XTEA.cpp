@@ -1,6 +1,7 @@
 // XTEA with 32 cycles as Needham and Wheeler published it in 1997: each half-cycle adds
 // ((z << 4 ^ z >> 5) + z) ^ (sum + k[...]), the key word taken from the low bits of the sum
-// before the first half and from bits 11-12 of the sum after it is advanced.
+// before the first half and from bits 11-12 of the sum after it is advanced. The designers
+// published no test values; the tests compare the class with Crypto++'s and Botan's XTEA.
 #include "cipher/XTEA.h"
 
 #include "base/ByteOrder.h"
