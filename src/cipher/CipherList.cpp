@@ -13,6 +13,12 @@
 #include "cipher/RC6.h"
 #include "cipher/Rijndael.h"
 #include "cipher/Twofish.h"
+#include "cipher/DESX.h"
+#include "cipher/RC2.h"
+#include "cipher/RC5.h"
+#include "cipher/Skipjack.h"
+#include "cipher/TEA.h"
+#include "cipher/XTEA.h"
 
 namespace velkor {
 
@@ -41,13 +47,18 @@ void RegisterBuiltInCipherClasses(const TRegisterCipherClass& add) {
     add(TCipher_Twofish::Class(), "Twofish", "");
     add(TCipher_Cast128::Class(), "Cast 128", "");
     add(TCipher_Cast256::Class(), "Cast 256", "Patented");
+    add(TCipher_TEA::Class(), "TEA", "");
+    add(TCipher_TEAN::Class(), "TEA extended", "");
+    // add(TCipher_Twofish::Class(), "Twofish", "");
+    // add(TCipher_Cast128::Class(), "Cast 128", "");
+    // add(TCipher_Cast256::Class(), "Cast 256", "Patented");
     add(TCipher_1DES::Class(), "DES Single 8byte", "");
     add(TCipher_2DES::Class(), "DES Double 8byte", "");
     add(TCipher_2DDES::Class(), "DES Double 16byte", "");
     add(TCipher_3DES::Class(), "DES Triple 8byte", "");
     add(TCipher_3DDES::Class(), "DES Triple 16byte", "");
     add(TCipher_3TDES::Class(), "DES Triple 24byte", "");
-    // add(TCipher_DESX::Class(), "DESX", "Copyright RSA Data Security");
+    add(TCipher_DESX::Class(), "DESX", "Copyright RSA Data Security");
     //
     // add(TCipher_Diamond2::Class(), "Diamond II", "");
     // add(TCipher_Diamond2Lite::Class(), "Diamond II Lite", "");
@@ -58,17 +69,20 @@ void RegisterBuiltInCipherClasses(const TRegisterCipherClass& add) {
     //
     // add(TCipher_NewDES::Class(), "NewDES", "");
     //
-    // add(TCipher_RC2::Class(), "RC2", "");
+    add(TCipher_RC2::Class(), "RC2", "");
     //
     // add(TCipher_RC4::Class(), "RC4", "Patented by RSA");
     //
     // add(TCipher_RC5::Class(), "RC5", "Patented by RSA");
     add(TCipher_RC6::Class(), "RC6", "Patented by RSA");
     add(TCipher_Rijndael::Class(), "Rijndael", "");
+    add(TCipher_RC5::Class(), "RC5", "Patented by RSA");
+    // add(TCipher_RC6::Class(), "RC6", "Patented by RSA");
+    // add(TCipher_Rijndael::Class(), "Rijndael", "");
     //
     // add(TCipher_Sapphire::Class(), "Sapphire II", "");
     //
-    // add(TCipher_Skipjack::Class(), "Skipjack", "");
+    add(TCipher_Skipjack::Class(), "Skipjack", "");
 }
 
 } // namespace velkor

@@ -12,6 +12,12 @@
 #include "cipher/RC6.h"
 #include "cipher/Rijndael.h"
 #include "cipher/Twofish.h"
+#include "cipher/DESX.h"
+#include "cipher/RC2.h"
+#include "cipher/RC5.h"
+#include "cipher/Skipjack.h"
+#include "cipher/TEA.h"
+#include "cipher/XTEA.h"
 
 #include <gtest/gtest.h>
 
@@ -54,6 +60,8 @@ TEST(CipherRegistry, BuiltInEntriesInOrder) {
         {"Twofish=", TCipher_Twofish::Class()},
         {"Cast 128=", TCipher_Cast128::Class()},
         {"Cast 256=Patented", TCipher_Cast256::Class()},
+        {"TEA=", TCipher_TEA::Class()},
+        {"TEA extended=", TCipher_TEAN::Class()},
         {"DES Single 8byte=", TCipher_1DES::Class()},
         {"DES Double 8byte=", TCipher_2DES::Class()},
         {"DES Double 16byte=", TCipher_2DDES::Class()},
@@ -62,6 +70,10 @@ TEST(CipherRegistry, BuiltInEntriesInOrder) {
         {"DES Triple 24byte=", TCipher_3TDES::Class()},
         {"RC6=Patented by RSA", TCipher_RC6::Class()},
         {"Rijndael=", TCipher_Rijndael::Class()},
+        {"DESX=Copyright RSA Data Security", TCipher_DESX::Class()},
+        {"RC2=", TCipher_RC2::Class()},
+        {"RC5=Patented by RSA", TCipher_RC5::Class()},
+        {"Skipjack=", TCipher_Skipjack::Class()},
     };
     const auto& entries = CipherRegistry();
     ASSERT_EQ(entries.size(), std::size(expect));

@@ -1,0 +1,138 @@
+// DESX: the derivation of the output whitening key checked against OpenSSL's single DES, and
+// the whole cipher on random keys and blocks against three independent DESX routines that
+// take all three keys: OpenSSL's legacy DESX-CBC (one block from a zero IV is one codebook
+// block; key order K, K1, K2), Botan's DESX and Crypto++'s DES_XEX3 (key order K1, K, K2).
+#if defined(__GNUC__) || defined(__clang__)
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+#endif
+#include "cipher/DESX.h"
+#include "cipher/CipherManager.h"
+#include "cipher/CipherRegistry.h"
+
+#include "TestVectors.h"
+
+#include <botan/block_cipher.h>
+#include <cryptopp/des.h>
+#include <gtest/gtest.h>
+#include <openssl/des.h>
+#include <openssl/evp.h>
+#include <openssl/provider.h>
+
+#include <cstring>
+#include <random>
+
+using namespace velkor;
+using velkor::test::Hex;
+
+namespace {
+
+Bytes RandomBytes(std::mt19937& rng, std::size_t n) {
+    Bytes b(n, '\0');
+    for (auto& ch : b) ch = static_cast<char>(rng() & 0xFF);
+    return b;
+}
+
+const std::uint8_t* U8(const Bytes& b) {
+    return reinterpret_cast<const std::uint8_t*>(b.data());
+}
+
+Bytes OpenSslDes(const Bytes& key8, const Bytes& block) {
+    DES_cblock k, in, out;
+    std::memcpy(k, key8.data(), 8);
+    std::memcpy(in, block.data(), 8);
+    DES_key_schedule ks;
+    DES_set_key_unchecked(&k, &ks);
+    DES_ecb_encrypt(&in, &out, &ks, DES_ENCRYPT);
+    return BytesOf(out, 8);
+}
+
+Bytes OpenSslDesx(const Bytes& k, const Bytes& k1, const Bytes& k2, const Bytes& block) {
+    static OSSL_PROVIDER* legacy = OSSL_PROVIDER_load(nullptr, "legacy");
+    static OSSL_PROVIDER* base = OSSL_PROVIDER_load(nullptr, "default");
+    (void)legacy;
+    (void)base;
+    const Bytes key = k + k1 + k2;
+    const unsigned char iv[8] = {};
+    Bytes out(16, '\0');
+    int n = 0;
+    EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
+    const bool ok =
+        EVP_EncryptInit_ex(ctx, EVP_desx_cbc(), nullptr, U8(key), iv) == 1 &&
+        EVP_CIPHER_CTX_set_padding(ctx, 0) == 1 &&
+        EVP_EncryptUpdate(ctx, reinterpret_cast<unsigned char*>(out.data()), &n, U8(block), 8) == 1;
+    EVP_CIPHER_CTX_free(ctx);
+    if (!ok || n != 8) return "OpenSSL refused DESX";
+    out.resize(8);
+    return out;
+}
+
+Bytes Derived(const Bytes& k, const Bytes& k1) {
+    std::uint8_t k2[8];
+    TCipher_DESX::DeriveOutputWhitening(U8(k), U8(k1), k2);
+    return BytesOf(k2, 8);
+}
+
+} // namespace
+
+TEST(Desx, SizesAndKeyLayout) {
+    EXPECT_EQ(TCipher_DESX::Class()->BlockSize(), 8);
+    EXPECT_EQ(TCipher_DESX::Class()->KeySize(), 16);
+    EXPECT_EQ(TCipher_DESX::Class()->KeyScheduleSize(), 272);
+    EXPECT_TRUE(TCipher_DESX::Class()->InheritsFrom(TCipher_1DES::Class()));
+    // An 8-byte key leaves K1 zero; K2 is then derived from K and the zero K1.
+    std::mt19937 rng(64);
+    const Bytes k = RandomBytes(rng, 8), block = RandomBytes(rng, 8);
+    TCipher_DESX c;
+    c.Init(k.data(), 8, nullptr);
+    Bytes got = block;
+    c.EncipherBlock(got.data());
+    EXPECT_EQ(Hex(got), Hex(OpenSslDesx(k, Bytes(8, '\0'), Derived(k, Bytes(8, '\0')), block)));
+}
+
+TEST(Desx, RegisteredWithTheNoteOfItsRightsHolder) {
+    EXPECT_EQ(FindCipherClass("DESX"), TCipher_DESX::Class());
+    EXPECT_EQ(CipherClassNote(TCipher_DESX::Class()), "Copyright RSA Data Security");
+    TCipherManager m;
+    m.SetAlgorithm("DESX");
+    EXPECT_EQ(m.Algorithm(), "DESX");
+    EXPECT_EQ(m.Description(), "Copyright RSA Data Security, 128bit Key");
+}
+
+TEST(OpenSslDesx, OutputWhiteningIsKEncipheredUnderK1AddedToK) {
+    std::mt19937 rng(1984);
+    for (int i = 0; i < 200; ++i) {
+        const Bytes k = RandomBytes(rng, 8), k1 = RandomBytes(rng, 8);
+        Bytes expect = OpenSslDes(k1, k);
+        for (int j = 0; j < 8; ++j) expect[j] = static_cast<char>(expect[j] ^ k[j]);
+        ASSERT_EQ(Hex(Derived(k, k1)), Hex(expect)) << "K " << Hex(k) << " K1 " << Hex(k1);
+    }
+}
+
+TEST(OpenSslDesx, RandomKeysAndBlocksAgainstThreeReferences) {
+    auto botan = Botan::BlockCipher::create_or_throw("DESX");
+    std::mt19937 rng(1986);
+    for (int i = 0; i < 500; ++i) {
+        const Bytes key = RandomBytes(rng, 16), block = RandomBytes(rng, 8);
+        const Bytes k = key.substr(0, 8), k1 = key.substr(8, 8), k2 = Derived(k, k1);
+        TCipher_DESX c;
+        c.Init(key.data(), 16, nullptr);
+        Bytes got = block;
+        c.EncipherBlock(got.data());
+        const std::string operands = "key " + Hex(key) + " block " + Hex(block);
+
+        ASSERT_EQ(Hex(got), Hex(OpenSslDesx(k, k1, k2, block))) << "OpenSSL, " << operands;
+
+        const Bytes other = k1 + k + k2;
+        Bytes expect(8, '\0');
+        botan->set_key(U8(other), other.size());
+        botan->encrypt_n(U8(block), reinterpret_cast<std::uint8_t*>(expect.data()), 1);
+        ASSERT_EQ(Hex(got), Hex(expect)) << "Botan, " << operands;
+
+        CryptoPP::DES_XEX3::Encryption cryptopp(U8(other), other.size());
+        cryptopp.ProcessBlock(U8(block), reinterpret_cast<std::uint8_t*>(expect.data()));
+        ASSERT_EQ(Hex(got), Hex(expect)) << "Crypto++, " << operands;
+
+        c.DecipherBlock(got.data());
+        ASSERT_EQ(Hex(got), Hex(block)) << operands;
+    }
+}
