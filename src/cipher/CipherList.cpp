@@ -4,6 +4,9 @@
 
 #include "cipher/Blowfish.h"
 #include "cipher/DES.h"
+#include "cipher/NewDES.h"
+#include "cipher/RC4.h"
+#include "cipher/Sapphire.h"
 
 namespace velkor {
 
@@ -47,17 +50,17 @@ void RegisterBuiltInCipherClasses(const TRegisterCipherClass& add) {
     // add(TCipher_Mars::Class(), "Mars", "Patented");
     // add(TCipher_Misty::Class(), "Misty 1", "free for non-commercial");
     //
-    // add(TCipher_NewDES::Class(), "NewDES", "");
+    add(TCipher_NewDES::Class(), "NewDES", "");
     //
     // add(TCipher_RC2::Class(), "RC2", "");
     //
-    // add(TCipher_RC4::Class(), "RC4", "Patented by RSA");
+    add(TCipher_RC4::Class(), "RC4", "Patented by RSA");
     //
     // add(TCipher_RC5::Class(), "RC5", "Patented by RSA");
     // add(TCipher_RC6::Class(), "RC6", "Patented by RSA");
     // add(TCipher_Rijndael::Class(), "Rijndael", "");
     //
-    // add(TCipher_Sapphire::Class(), "Sapphire II", "");
+    add(TCipher_Sapphire::Class(), "Sapphire II", "");
     //
     // add(TCipher_Skipjack::Class(), "Skipjack", "");
 }

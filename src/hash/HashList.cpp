@@ -21,13 +21,13 @@ void RegisterBuiltInHashClasses(const TRegisterHashClass& add) {
     // add(THash_Haval224::Class(), "Haval-224", "Hash");
     // add(THash_Haval256::Class(), "Haval-256", "Hash");
     //
-    // add(THash_Sapphire128::Class(), "Sapphire II-128", "Hash");
-    // add(THash_Sapphire160::Class(), "Sapphire II-160", "Hash");
-    // add(THash_Sapphire192::Class(), "Sapphire II-192", "Hash");
-    // add(THash_Sapphire224::Class(), "Sapphire II-224", "Hash");
-    // add(THash_Sapphire256::Class(), "Sapphire II-256", "Hash");
-    // add(THash_Sapphire288::Class(), "Sapphire II-288", "Hash");
-    // add(THash_Sapphire320::Class(), "Sapphire II-320", "Hash");
+    add(THash_Sapphire128::Class(), "Sapphire II-128", "Hash");
+    add(THash_Sapphire160::Class(), "Sapphire II-160", "Hash");
+    add(THash_Sapphire192::Class(), "Sapphire II-192", "Hash");
+    add(THash_Sapphire224::Class(), "Sapphire II-224", "Hash");
+    add(THash_Sapphire256::Class(), "Sapphire II-256", "Hash");
+    add(THash_Sapphire288::Class(), "Sapphire II-288", "Hash");
+    add(THash_Sapphire320::Class(), "Sapphire II-320", "Hash");
     //
     // add(THash_Snefru::Class(), "Snefru-256", "Hash");
     //

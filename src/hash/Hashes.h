@@ -7,3 +7,4 @@
 #include "hash/MD5.h"
 #include "hash/RipeMD.h"
 #include "hash/SHA.h"
+#include "hash/Sapphire.h"

@@ -3,6 +3,9 @@
 #include "cipher/CipherRegistry.h"
 #include "cipher/Blowfish.h"
 #include "cipher/DES.h"
+#include "cipher/NewDES.h"
+#include "cipher/RC4.h"
+#include "cipher/Sapphire.h"
 
 #include <gtest/gtest.h>
 
@@ -38,6 +41,9 @@ TEST(CipherRegistry, BuiltInEntriesInOrder) {
         {"DES Triple 8byte=", TCipher_3DES::Class()},
         {"DES Triple 16byte=", TCipher_3DDES::Class()},
         {"DES Triple 24byte=", TCipher_3TDES::Class()},
+        {"NewDES=", TCipher_NewDES::Class()},
+        {"RC4=Patented by RSA", TCipher_RC4::Class()},
+        {"Sapphire II=", TCipher_Sapphire::Class()},
     };
     const auto& entries = CipherRegistry();
     ASSERT_EQ(entries.size(), std::size(expect));

@@ -23,7 +23,14 @@ TEST(HashRegistry, BuiltInEntriesInOrder) {
         {"Secure Hash Algorithm=Hash", THash_SHA::Class()},
         {"Secure Hash Algorithm 1=Hash", THash_SHA1::Class()},
         {"Ripe Message Digest 160=Hash", THash_RipeMD160::Class()},
-        {"Ripe Message Digest 256=Hash", THash_RipeMD256::Class()}};
+        {"Ripe Message Digest 256=Hash", THash_RipeMD256::Class()},
+        {"Sapphire II-128=Hash", THash_Sapphire128::Class()},
+        {"Sapphire II-160=Hash", THash_Sapphire160::Class()},
+        {"Sapphire II-192=Hash", THash_Sapphire192::Class()},
+        {"Sapphire II-224=Hash", THash_Sapphire224::Class()},
+        {"Sapphire II-256=Hash", THash_Sapphire256::Class()},
+        {"Sapphire II-288=Hash", THash_Sapphire288::Class()},
+        {"Sapphire II-320=Hash", THash_Sapphire320::Class()}};
     const auto& registry = HashRegistry();
     ASSERT_EQ(registry.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
