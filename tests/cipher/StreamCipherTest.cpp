@@ -4,6 +4,8 @@
 // one key never reuses the first run's keystream and an object keyed alike, taken through the
 // same runs, deciphers them.
 #include "cipher/CipherRegistry.h"
+#include "cipher/Sapphire.h"
+#include "hash/Sapphire.h"
 
 #include "TestVectors.h"
 
@@ -106,6 +108,28 @@ TEST_P(StreamCipher, TheGeneratorRunsOnFromRunToRun) {
         EXPECT_NE(fresh->ProcessText(c2, TProcessAction::Decipher, 1), second)
             << "a fresh object is at the start of the stream, not where the second run began";
     }
+}
+
+// The cipher and the hashes share one state machine: keyed with the empty key (and given an IV,
+// so that nothing is enciphered before the data), the cipher enciphers the message, the
+// stirring bytes 255 down to 0 and then zeros, and the last of those cipher bytes are the
+// digest.
+TEST(SapphireCipher, EmptyKeyRunsTheHashConstruction) {
+    std::mt19937 rng(0x5A9);
+    const Bytes message = RandomBytes(rng, 64);
+    Bytes stream = message;
+    for (int i = 255; i >= 0; --i) stream += static_cast<char>(i);
+    stream += Bytes(48, '\0');
+    TCipher_Sapphire c;
+    const Bytes iv(16, '\0');
+    c.Init(nullptr, 0, iv.data());
+    c.SetMode(TCipherMode::cmECB);
+    c.EncipherBuffer(stream.data(), stream.data(), stream.size());
+    THash_Sapphire320 h;
+    h.Start();
+    h.Feed(message.data(), message.size());
+    h.Finish();
+    EXPECT_EQ(Hex(stream.substr(stream.size() - 48, 40)), Hex(BytesOf(h.DigestData(), 40)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Registered, StreamCipher, ::testing::Values("RC4", "Sapphire II"),
