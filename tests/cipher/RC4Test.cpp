@@ -1,10 +1,11 @@
 // RC4 against the keystream values published in RFC 6229 and, on random keys of every length,
-// against OpenSSL's RC4 (legacy provider, test-only). The class's data starts at keystream
-// offset 16, after the IV block that Init enciphers.
+// against OpenSSL's RC4 (legacy provider) and Botan's RC4 (both test-only). The class's data starts
+// at keystream offset 16, after the IV block that Init enciphers.
 #include "cipher/RC4.h"
 
 #include "TestVectors.h"
 
+#include <botan/stream_cipher.h>
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
 #include <openssl/provider.h>
@@ -56,6 +57,16 @@ Bytes OpenSslKeystream(const Bytes& key, std::size_t length) {
     return out;
 }
 
+Bytes BotanKeystream(const Bytes& key, std::size_t length) {
+    auto rc4 = Botan::StreamCipher::create("RC4");
+    EXPECT_TRUE(rc4 != nullptr);
+    if (!rc4) return {};
+    rc4->set_key(reinterpret_cast<const std::uint8_t*>(key.data()), key.size());
+    Bytes out(length, '\0');
+    rc4->cipher1(reinterpret_cast<std::uint8_t*>(out.data()), out.size());
+    return out;
+}
+
 // RFC 6229, section 2: keystream bytes at the given offsets.
 struct PublishedRow {
     const char* Key;
@@ -80,13 +91,15 @@ TEST(RC4, KeystreamMatchesRfc6229) {
     }
 }
 
-TEST(RC4, KeystreamMatchesOpenSslForEveryKeyLength) {
+TEST(RC4, KeystreamMatchesOpenSslAndBotanForEveryKeyLength) {
     std::mt19937 rng(0xC4);
     for (std::size_t length = 1; length <= 256; ++length) {
         const Bytes key = RandomBytes(rng, length);
         const std::size_t n = 1 + rng() % 600;
-        ASSERT_EQ(Hex(Keystream(key, n)), Hex(OpenSslKeystream(key, n)))
+        const Bytes ours = Keystream(key, n);
+        ASSERT_EQ(Hex(ours), Hex(OpenSslKeystream(key, n)))
             << "key " << Hex(key) << " length " << n;
+        ASSERT_EQ(Hex(ours), Hex(BotanKeystream(key, n))) << "key " << Hex(key) << " length " << n;
     }
 }
 
