@@ -8,7 +8,8 @@
 // OFB and the partial tails call EncipherBlock on both sides), so a freshly keyed object
 // deciphers what a freshly keyed object enciphered, in every mode. Init keys the generator and
 // then SetVector(null) enciphers the FF block, so the IV is FF XOR the first 16 keystream
-// bytes and the data starts at keystream offset 16. A chain reset restarts the feedback
+// bytes and the data starts at keystream offset 16 (with an IV given, nothing is enciphered
+// before the data, which starts at offset 0). A chain reset restarts the feedback
 // register from the IV but never rewinds the generator: no keystream is used twice by one
 // object, and deciphering needs an object keyed alike that has gone through the same runs.
 #pragma once

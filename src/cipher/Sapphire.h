@@ -8,7 +8,8 @@
 // mode does (CTS, CBC and ECB encipher where the other side deciphers; CFB, OFB and the
 // partial tails encipher on both sides). A freshly keyed object thus deciphers what a freshly
 // keyed object enciphered, in every mode. Init keys the state and SetVector(null) then
-// enciphers the FF block, which moves the state on by 16 bytes before any data. A chain reset
+// enciphers the FF block, which moves the state on by 16 bytes before any data (with an IV
+// given, nothing is enciphered before the data). A chain reset
 // restarts the feedback register from the IV but never rewinds the state: deciphering needs an
 // object keyed alike that has gone through the same runs.
 #pragma once
