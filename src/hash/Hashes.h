@@ -9,5 +9,6 @@
 #include "hash/MD5.h"
 #include "hash/RipeMD.h"
 #include "hash/SHA.h"
-#include "hash/Tiger.h"
+#include "hash/Sapphire.h"
 #include "hash/SquareHash.h"
+#include "hash/Tiger.h"

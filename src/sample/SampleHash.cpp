@@ -63,6 +63,7 @@ void THash_Sample::Start() {
 }
 
 void THash_Sample::Feed(const void* buffer, std::size_t length) {
+    if (buffer == nullptr) return;
     const auto* in = static_cast<const std::uint8_t*>(buffer);
     for (std::size_t i = 0; i < length; ++i) {
         FBuffer[FCount % 8] = in[i];

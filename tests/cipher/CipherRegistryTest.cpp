@@ -4,19 +4,22 @@
 #include "cipher/Blowfish.h"
 #include "cipher/Cast.h"
 #include "cipher/DES.h"
+#include "cipher/DESX.h"
 #include "cipher/Gost.h"
 #include "cipher/IDEA.h"
-#include "cipher/Safer.h"
-#include "cipher/Square.h"
-#include "cipher/ThreeWay.h"
+#include "cipher/NewDES.h"
+#include "cipher/RC2.h"
+#include "cipher/RC4.h"
+#include "cipher/RC5.h"
 #include "cipher/RC6.h"
 #include "cipher/Rijndael.h"
-#include "cipher/Twofish.h"
-#include "cipher/DESX.h"
-#include "cipher/RC2.h"
-#include "cipher/RC5.h"
+#include "cipher/Safer.h"
+#include "cipher/Sapphire.h"
 #include "cipher/Skipjack.h"
+#include "cipher/Square.h"
 #include "cipher/TEA.h"
+#include "cipher/ThreeWay.h"
+#include "cipher/Twofish.h"
 #include "cipher/XTEA.h"
 
 #include <gtest/gtest.h>
@@ -57,24 +60,26 @@ TEST(CipherRegistry, BuiltInEntriesInOrder) {
         {"SAFER-K128=", TCipher_SAFER_K128::Class()},
         {"SAFER-SK128=Keyscheduling", TCipher_SAFER_SK128::Class()},
         {"Square=", TCipher_Square::Class()},
+        {"TEA=", TCipher_TEA::Class()},
+        {"TEA extended=", TCipher_TEAN::Class()},
         {"Twofish=", TCipher_Twofish::Class()},
         {"Cast 128=", TCipher_Cast128::Class()},
         {"Cast 256=Patented", TCipher_Cast256::Class()},
-        {"TEA=", TCipher_TEA::Class()},
-        {"TEA extended=", TCipher_TEAN::Class()},
         {"DES Single 8byte=", TCipher_1DES::Class()},
         {"DES Double 8byte=", TCipher_2DES::Class()},
         {"DES Double 16byte=", TCipher_2DDES::Class()},
         {"DES Triple 8byte=", TCipher_3DES::Class()},
         {"DES Triple 16byte=", TCipher_3DDES::Class()},
         {"DES Triple 24byte=", TCipher_3TDES::Class()},
+        {"DESX=Copyright RSA Data Security", TCipher_DESX::Class()},
+        {"NewDES=", TCipher_NewDES::Class()},
+        {"RC2=", TCipher_RC2::Class()},
+        {"RC4=Patented by RSA", TCipher_RC4::Class()},
+        {"RC5=Patented by RSA", TCipher_RC5::Class()},
         {"RC6=Patented by RSA", TCipher_RC6::Class()},
         {"Rijndael=", TCipher_Rijndael::Class()},
-        {"DESX=Copyright RSA Data Security", TCipher_DESX::Class()},
-        {"RC2=", TCipher_RC2::Class()},
-        {"RC5=Patented by RSA", TCipher_RC5::Class()},
-        {"Skipjack=", TCipher_Skipjack::Class()},
-    };
+        {"Sapphire II=", TCipher_Sapphire::Class()},
+        {"Skipjack=", TCipher_Skipjack::Class()}};
     const auto& entries = CipherRegistry();
     ASSERT_EQ(entries.size(), std::size(expect));
     for (std::size_t i = 0; i < entries.size(); ++i) {
