@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev fonts-liberation)
 if [[ "${1:-}" == test ]]; then
   packages+=(libgtest-dev libgmock-dev libssl-dev libbenchmark-dev)
+  # Independent implementations that the algorithm tests compare with (tests only).
+  packages+=(libcrypto++-dev libbotan-2-dev libmhash-dev librhash-dev)
   # The sanitizer build: clang 14, its sanitizer runtimes, and llvm-symbolizer for the reports.
   packages+=(clang-14 libclang-rt-14-dev llvm-14)
   # The short fuzzing run at the end of the test command.
