@@ -6,6 +6,9 @@ set -euo pipefail
 packages=(cmake g++ make pkg-config qt6-base-dev fonts-liberation)
 if [[ "${1:-}" == test ]]; then
   packages+=(libgtest-dev libgmock-dev libssl-dev libbenchmark-dev)
+  # The package test: dpkg-shlibdeps for the .deb's dependencies, man and desktop-file-validate
+  # for its man pages and desktop entry.
+  packages+=(dpkg-dev man-db desktop-file-utils)
   # The sanitizer build: clang 14, its sanitizer runtimes, and llvm-symbolizer for the reports.
   packages+=(clang-14 libclang-rt-14-dev llvm-14)
   # The short fuzzing run at the end of the test command.
