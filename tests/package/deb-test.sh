@@ -79,7 +79,7 @@ grep -qx 'Environment=QT_QPA_PLATFORM=offscreen' "$usr/lib/systemd/user/velkor-m
 # --- the unpacked programs ------------------------------------------------------------------
 for program in "${programs[@]}"; do
   out=$("$usr/bin/$program" --version 2>"$scratch/err") || fail "$program --version failed"
-  [[ $out == "$program (Velkor) $version" && ! -s $scratch/err ]] ||
+  [[ $out == "$program "*" $version" && $out != *$'\n'* && ! -s $scratch/err ]] ||
     fail "$program --version said '$out', on standard error '$(cat "$scratch/err")'"
   [[ $program == velkor-merchant ]] && continue
   "$usr/bin/$program" --help >"$scratch/help" 2>"$scratch/err" || fail "$program --help failed"
