@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building (and, with "test", testing; with "fuzz", fuzzing)
-# Velkor needs, but only when one of them is missing: apt-get update, then apt-get install.
+# Installs the Debian packages that building (and, with "test", testing; with "package", making
+# the .deb; with "fuzz", fuzzing) Velkor needs, but only when one of them is missing: apt-get
+# update, then apt-get install.
 set -euo pipefail
 
 packages=(cmake g++ make pkg-config qt6-base-dev fonts-liberation)
@@ -8,10 +9,17 @@ if [[ "${1:-}" == test ]]; then
   packages+=(libgtest-dev libgmock-dev libssl-dev libbenchmark-dev)
   # Independent implementations that the algorithm tests compare with (tests only).
   packages+=(libcrypto++-dev libbotan-2-dev libmhash-dev librhash-dev)
+  # The package test: man and desktop-file-validate for the .deb's man pages and desktop entry.
+  packages+=(man-db desktop-file-utils)
   # The sanitizer build: clang 14, its sanitizer runtimes, and llvm-symbolizer for the reports.
   packages+=(clang-14 libclang-rt-14-dev llvm-14)
   # The short fuzzing run at the end of the test command.
   packages+=(clang libclang-rt-dev)
+fi
+# The Debian package (scripts/make-deb.sh, and the package test): dpkg-shlibdeps names the
+# run-time packages the programs need.
+if [[ "${1:-}" == test || "${1:-}" == package ]]; then
+  packages+=(dpkg-dev)
 fi
 # scripts/fuzz.sh: clang with libFuzzer and the sanitizer runtimes.
 if [[ "${1:-}" == fuzz ]]; then

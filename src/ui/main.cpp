@@ -1,9 +1,12 @@
 // Start-up of the merchant program: the Qt platform, the title, the window, the message loop.
 // SIGINT and SIGTERM close the window as the menu's "Konec" does; SIGPIPE is ignored.
 #include "sample/Sample.h"
+#include "ui/CommandLine.h"
+#include "ui/QuietStart.h"
 #include "ui/Unit1.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -26,6 +29,8 @@ extern "C" void OnSignal(int) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (auto status = velkor::AnswerCommandLine(argc, argv)) return *status;
+
     // A standard descriptor that was closed at start would be taken by the next file, socket or
     // event descriptor opened, and the log copy would be written into it. /dev/null keeps
     // each number taken, so that copy goes nowhere instead.
@@ -42,8 +47,12 @@ int main(int argc, char** argv) {
     // closed terminal); the failed write then ends the copy, not the program.
     ::signal(SIGPIPE, SIG_IGN);
 
+    velkor::InstallQuietStart();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Program Velkor"));
+    // The installed desktop entry and icon: the desktop shows the window under them.
+    QGuiApplication::setDesktopFileName(QStringLiteral("velkor-merchant"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("velkor-merchant")));
 
     // The demonstration module adds its classes after the built-in ones, as a loaded module
     // does.

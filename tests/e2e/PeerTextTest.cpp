@@ -79,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Options, HelpListsEveryOption) {
     std::string help = Sample().Help("velkor-x", "Does x.");
     for (const char* part : {"Usage: velkor-x [options]", "--port PORT", "--line TEXT",
-                             "(may be repeated)", "--tamper", "--help"})
+                             "(may be repeated)", "--tamper", "--help", "--version"})
         EXPECT_NE(help.find(part), std::string::npos) << part;
 }
 

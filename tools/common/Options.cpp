@@ -2,13 +2,17 @@
 // them when they are asked for, so a bad port names its option.
 #include "common/Options.h"
 
+#include "VelkorVersion.h"
+
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace velkor::peer {
 
 TOptions::TOptions(std::vector<TOptionDef> definitions) : FDefinitions(std::move(definitions)) {
     FDefinitions.push_back({"help", "", "show this text and exit", false});
+    FDefinitions.push_back({"version", "", "show the version and exit", false});
 }
 
 const TOptionDef* TOptions::Find(const std::string& name) const {
@@ -102,6 +106,17 @@ std::string TOptions::Help(const std::string& program, const std::string& summar
         text += left + option.Help + (option.Repeatable ? " (may be repeated)" : "") + "\n";
     }
     return text;
+}
+
+std::string TOptions::VersionLine(const std::string& program) {
+    return program + " (Velkor) " + kVersion + "\n";
+}
+
+bool TOptions::AnswerHelpOrVersion(const std::string& program, const std::string& summary) const {
+    if (!Has("help") && !Has("version")) return false;
+    std::string text = Has("help") ? Help(program, summary) : VersionLine(program);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return true;
 }
 
 } // namespace velkor::peer

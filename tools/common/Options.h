@@ -43,6 +43,11 @@ public:
 
     // "Usage: <program> [options]" and one line per option.
     std::string Help(const std::string& program, const std::string& summary) const;
+    // "<program> (Velkor) <version>".
+    static std::string VersionLine(const std::string& program);
+    // After Parse: prints the help or the version line on standard output when asked for
+    // (--help wins) and says so, so that the program ends with status 0.
+    bool AnswerHelpOrVersion(const std::string& program, const std::string& summary) const;
 
 private:
     const TOptionDef* Find(const std::string& name) const;

@@ -56,10 +56,7 @@ int main(int argc, char** argv) {
     std::string bind;
     try {
         options.Parse(argc, argv);
-        if (options.Has("help")) {
-            std::printf("%s", options.Help("velkor-customer", kSummary).c_str());
-            return 0;
-        }
+        if (options.AnswerHelpOrVersion("velkor-customer", kSummary)) return 0;
         settings.MerchantHost = options.Value("merchant", "127.0.0.1");
         settings.MerchantPort = options.Port("merchant-port", kMerchantPort);
         port = options.Port("port", kCustomerPort);

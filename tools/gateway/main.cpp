@@ -47,10 +47,7 @@ int main(int argc, char** argv) {
     std::string bind;
     try {
         options.Parse(argc, argv);
-        if (options.Has("help")) {
-            std::printf("%s", options.Help("velkor-gateway", kSummary).c_str());
-            return 0;
-        }
+        if (options.AnswerHelpOrVersion("velkor-gateway", kSummary)) return 0;
         port = options.Port("port", kGatewayPort);
         bind = options.Value("bind");
         settings.MerchantPort = options.Port("merchant-port", kMerchantPort);
