@@ -2,6 +2,7 @@
 #include "hash/StringFormatMIME64.h"
 
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 namespace velkor {
@@ -14,14 +15,16 @@ static_assert(sizeof(kAlphabet) - 1 == 85);
 
 constexpr int kPad = 64;
 
-// Digit values 0-63, "=" 64, everything else -1.
-constexpr std::array<signed char, 256> kValues = [] {
-    std::array<signed char, 256> t{};
-    t.fill(-1);
+// Digit values 0-63, "=" 64, everything else 255: a digit is a value with neither of the two
+// top bits set, so four characters are checked at once with one OR.
+constexpr std::array<std::uint8_t, 256> kValues = [] {
+    std::array<std::uint8_t, 256> t{};
+    t.fill(255);
     for (int i = 0; i <= kPad; ++i)
-        t[static_cast<unsigned char>(kAlphabet[i])] = static_cast<signed char>(i);
+        t[static_cast<unsigned char>(kAlphabet[i])] = static_cast<std::uint8_t>(i);
     return t;
 }();
+constexpr std::uint8_t kNotDigit = 0xC0;
 
 int Length(const char* p, int length) {
     if (p == nullptr) return 0;
@@ -45,17 +48,23 @@ Bytes TStringFormat_MIME64::BytesToText(const char* data, int length) const {
     const auto* in = reinterpret_cast<const unsigned char*>(data);
     const auto n = static_cast<std::size_t>(length);
     Bytes out((n + 2) / 3 * 4, '=');
-    std::size_t o = 0;
-    for (std::size_t i = 0; i < n; i += 3) {
-        const std::size_t left = n - i;
+    char* o = out.data();
+    std::size_t i = 0;
+    for (; i + 3 <= n; i += 3, o += 4) {
+        const std::uint32_t group = static_cast<std::uint32_t>(in[i]) << 16 |
+                                    static_cast<std::uint32_t>(in[i + 1]) << 8 | in[i + 2];
+        o[0] = kAlphabet[group >> 18];
+        o[1] = kAlphabet[(group >> 12) & 63];
+        o[2] = kAlphabet[(group >> 6) & 63];
+        o[3] = kAlphabet[group & 63];
+    }
+    // A last group of one or two bytes, zero-filled; the "=" are already in place.
+    if (const std::size_t left = n - i; left != 0) {
         std::uint32_t group = static_cast<std::uint32_t>(in[i]) << 16;
         if (left > 1) group |= static_cast<std::uint32_t>(in[i + 1]) << 8;
-        if (left > 2) group |= in[i + 2];
-        out[o] = kAlphabet[group >> 18];
-        out[o + 1] = kAlphabet[(group >> 12) & 63];
-        if (left > 1) out[o + 2] = kAlphabet[(group >> 6) & 63];
-        if (left > 2) out[o + 3] = kAlphabet[group & 63];
-        o += 4;
+        o[0] = kAlphabet[group >> 18];
+        o[1] = kAlphabet[(group >> 12) & 63];
+        if (left > 1) o[2] = kAlphabet[(group >> 6) & 63];
     }
     return out;
 }
@@ -64,33 +73,42 @@ Bytes TStringFormat_MIME64::TextToBytes(const char* text, int length) const {
     length = Length(text, length);
     if (length <= 0) return {};
     const auto* in = reinterpret_cast<const unsigned char*>(text);
-    // The output length is fixed first: three bytes per group of four, one less for every
-    // "=", those that complete the last group included. Well-formed text thus loses exactly
-    // its filler; "=" inside the text only shortens the output, never lengthens it.
-    std::size_t significant = 0, pads = 0;
-    for (int i = 0; i < length; ++i) {
-        int v = kValues[in[i]];
-        if (v < 0) continue;
-        ++significant;
-        if (v == kPad) ++pads;
-    }
-    const std::size_t groups = (significant + 3) / 4;
-    pads += groups * 4 - significant;
-    const std::size_t size = groups * 3 > pads ? groups * 3 - pads : 0;
+    const auto n = static_cast<std::size_t>(length);
+    // The output length is fixed by the whole text: three bytes per group of four, one less
+    // for every "=", those that complete the last group included. Well-formed text thus loses
+    // exactly its filler; "=" inside the text only shortens the output, never lengthens it.
+    // Every group is written whole into room for the longest result; the cut comes at the end.
+    Bytes out((n + 3) / 4 * 3, '\0');
+    auto* o = reinterpret_cast<unsigned char*>(out.data());
+    std::size_t significant = 0, pads = 0, i = 0;
 
-    // Every group is written whole; the cut to `size` comes at the end.
-    Bytes out(groups * 3, '\0');
-    std::size_t o = 0;
+    // Runs of four digits, as written text is up to its last group.
+    for (; i + 4 <= n; i += 4, o += 3) {
+        const std::uint8_t v0 = kValues[in[i]], v1 = kValues[in[i + 1]], v2 = kValues[in[i + 2]],
+                           v3 = kValues[in[i + 3]];
+        if (((v0 | v1 | v2 | v3) & kNotDigit) != 0) break;
+        const std::uint32_t group = static_cast<std::uint32_t>(v0) << 18 |
+                                    static_cast<std::uint32_t>(v1) << 12 |
+                                    static_cast<std::uint32_t>(v2) << 6 | v3;
+        o[0] = static_cast<unsigned char>(group >> 16);
+        o[1] = static_cast<unsigned char>(group >> 8);
+        o[2] = static_cast<unsigned char>(group);
+    }
+    significant = i;
+
+    // The rest one character at a time: skipped characters, "=" and the last group.
     std::uint32_t group = 0;
     int count = 0;
-    for (int i = 0; i < length; ++i) {
-        const int v = kValues[in[i]];
-        if (v < 0) continue;
-        group = group << 6 | static_cast<std::uint32_t>(v & 63); // "=" counts as zero bits
+    for (; i < n; ++i) {
+        const std::uint8_t v = kValues[in[i]];
+        if (v > kPad) continue;
+        ++significant;
+        if (v == kPad) ++pads;
+        group = group << 6 | (v & 63U); // "=" counts as zero bits
         if (++count == 4) {
-            out[o] = static_cast<char>(group >> 16);
-            out[o + 1] = static_cast<char>(group >> 8);
-            out[o + 2] = static_cast<char>(group);
+            o[0] = static_cast<unsigned char>(group >> 16);
+            o[1] = static_cast<unsigned char>(group >> 8);
+            o[2] = static_cast<unsigned char>(group);
             o += 3;
             group = 0;
             count = 0;
@@ -98,11 +116,13 @@ Bytes TStringFormat_MIME64::TextToBytes(const char* text, int length) const {
     }
     if (count != 0) {
         group <<= 6 * (4 - count);
-        out[o] = static_cast<char>(group >> 16);
-        out[o + 1] = static_cast<char>(group >> 8);
-        out[o + 2] = static_cast<char>(group);
+        o[0] = static_cast<unsigned char>(group >> 16);
+        o[1] = static_cast<unsigned char>(group >> 8);
+        o[2] = static_cast<unsigned char>(group);
     }
-    out.resize(size);
+    const std::size_t groups = (significant + 3) / 4;
+    pads += groups * 4 - significant;
+    out.resize(groups * 3 > pads ? groups * 3 - pads : 0);
     return out;
 }
 
