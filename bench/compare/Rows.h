@@ -1,0 +1,29 @@
+// The side-by-side benchmark program: what its parts register, and how a benchmark's name
+// says which table cell it fills ("<side>/<key>", e.g. "ours/md5-64k", "openssl/md5-64k").
+#pragma once
+
+#include <string>
+
+namespace velkor::bench {
+
+// How long each benchmark runs: a short single run for --quick, otherwise several runs of
+// which the fastest counts (the machine is shared, and other work only ever slows a run).
+struct TRunLength {
+    double MinTime = 0.5;
+    int Repetitions = 3;
+};
+
+// Our primitives and their OpenSSL counterparts on the same inputs ("ours/...", "openssl/...").
+void RegisterPrimitives(const TRunLength& length);
+// OpenSSL's SHA-1 alone ("openssl-scalar/sha1-64k"); the process that runs it has OpenSSL's
+// vector and SHA-extension paths masked in its environment.
+void RegisterScalarOpenSsl(const TRunLength& length);
+// The merchant's whole handling of each message type ("handle/...").
+void RegisterHandlings(const TRunLength& length);
+// One row per class of the hash and cipher registries ("hash/<name>", "cipher/<name>").
+void RegisterAlgorithms(const TRunLength& length);
+
+// The input size of every throughput row.
+constexpr int kBulkBytes = 64 * 1024;
+
+} // namespace velkor::bench
