@@ -88,13 +88,17 @@ struct TSetup {
 // A first handling, untimed, tells how many replies every later one must send.
 void Handle(benchmark::State& state, TStage stage, const Bytes& frame) {
     TSetup setup(stage);
+    setup.Transport.Sent = 0;
     setup.Merchant.HandleMessage(frame, kCustomer);
     const std::size_t replies = setup.Transport.Sent;
     for (auto _ : state) {
         setup.Transport.Sent = 0;
         setup.Merchant.HandleMessage(frame, kCustomer);
         if (setup.Transport.Sent != replies) {
-            state.SkipWithError("a later handling sent other replies than the first");
+            const std::string message = "a later handling sent " +
+                                        std::to_string(setup.Transport.Sent) +
+                                        " replies, the first " + std::to_string(replies);
+            state.SkipWithError(message.c_str());
             break;
         }
     }

@@ -129,13 +129,23 @@ bool TStringFormat_HEX::Accepts(const char* data, int length, bool decoding) con
     for (char c : Alphabet()) refused[static_cast<unsigned char>(c)] = 0;
     const auto* in = reinterpret_cast<const unsigned char*>(data);
     constexpr int kRun = 256;
-    for (int at = 0; at < length; at += kRun) {
-        const int end = std::min(length, at + kRun);
+    int i = 0;
+    while (i + 8 <= length) {
+        const int end = std::min(length - 7, i + kRun);
         std::uint8_t any = 0;
-        for (int i = at; i < end; ++i) any |= refused[in[i]];
+        for (; i < end; i += 8) {
+            std::uint64_t chars;
+            std::memcpy(&chars, in + i, 8);
+            // A tree of ORs, so that the eight lookups do not wait for one another.
+            const auto at = [&](int k) { return refused[(chars >> (8 * k)) & 0xFF]; };
+            any |= static_cast<std::uint8_t>(((at(0) | at(1)) | (at(2) | at(3))) |
+                                             ((at(4) | at(5)) | (at(6) | at(7))));
+        }
         if (any != 0) return false;
     }
-    return true;
+    std::uint8_t any = 0;
+    for (; i < length; ++i) any |= refused[in[i]];
+    return any == 0;
 }
 
 Bytes TStringFormat_HEX::TextToBytes(const char* text, int length) const {
