@@ -22,28 +22,25 @@ constexpr std::uint8_t kSelfTestSHA1[20] = {0x9A, 0x01, 0x2E, 0x63, 0x96, 0x2A, 
 // The 80 steps over the five state words. kRotate is SHA-1's one change to SHA-0: each
 // schedule word is rotated left by one bit.
 template <bool kRotate> void Compress(std::uint32_t* state, const std::uint8_t* block) {
+    // The 80-word schedule on the stack: the first 16 words are the block, and every later
+    // word is made in the step that uses it, so that its exclusive-ors fill the time the steps
+    // spend waiting for one another.
     std::uint32_t w[80];
     for (int t = 0; t < 16; ++t) w[t] = LoadBE32(block + 4 * t);
-    // Three words at a time, each from words at least three back, in plain scalar code:
-    // compilers otherwise turn the recurrence into narrow vector code that stalls on its own
-    // stores.
-    for (int t = 16; t < 79; t += 3) {
-        const std::uint32_t x0 = w[t - 3] ^ w[t - 8] ^ w[t - 14] ^ w[t - 16];
-        const std::uint32_t x1 = w[t - 2] ^ w[t - 7] ^ w[t - 13] ^ w[t - 15];
-        const std::uint32_t x2 = w[t - 1] ^ w[t - 6] ^ w[t - 12] ^ w[t - 14];
-        w[t] = kRotate ? Rol(x0, 1) : x0;
-        w[t + 1] = kRotate ? Rol(x1, 1) : x1;
-        w[t + 2] = kRotate ? Rol(x2, 1) : x2;
-    }
-    const std::uint32_t x79 = w[76] ^ w[71] ^ w[65] ^ w[63];
-    w[79] = kRotate ? Rol(x79, 1) : x79;
+    const auto schedule = [&w](int t) {
+        if (t >= 16) {
+            const std::uint32_t x = w[t - 3] ^ w[t - 8] ^ w[t - 14] ^ w[t - 16];
+            w[t] = kRotate ? Rol(x, 1) : x;
+        }
+        return w[t];
+    };
 
     std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3], e = state[4];
     // Five steps per line with the registers renamed instead of moved. Each step adds the
     // schedule word and the constant first and the rotated newest word last, so that only the
     // last addition waits for the step before.
     // clang-format off
-#define STEP(f, k, a, b, c, d, e, t) e += w[t] + (k); e += (f); e += Rol(a, 5); b = Rol(b, 30)
+#define STEP(f, k, a, b, c, d, e, t) e += schedule(t) + (k); e += (f); e += Rol(a, 5); b = Rol(b, 30)
 #define FIVE(f, k, t)                                                                              \
     STEP(f(b, c, d), k, a, b, c, d, e, t);     STEP(f(a, b, c), k, e, a, b, c, d, t + 1);          \
     STEP(f(e, a, b), k, d, e, a, b, c, t + 2); STEP(f(d, e, a), k, c, d, e, a, b, t + 3);          \
