@@ -10,6 +10,7 @@
 #include <benchmark/benchmark.h>
 
 #include <string>
+#include <vector>
 
 namespace velkor::bench {
 namespace {
@@ -45,21 +46,25 @@ void CipherRow(benchmark::State& state, TCipherClass cipherClass) {
 
 } // namespace
 
-void RegisterAlgorithms(const TRunLength& length) {
+std::vector<std::string> RegisterAlgorithms(const TRunLength& length) {
+    std::vector<std::string> names;
     for (const THashRegistryEntry& entry : HashRegistry()) {
         const THashClass c = entry.Class;
-        benchmark::RegisterBenchmark(("hash/" + DisplayName(entry.Text)).c_str(),
+        names.push_back("hash/" + DisplayName(entry.Text));
+        benchmark::RegisterBenchmark(names.back().c_str(),
                                      [c](benchmark::State& s) { HashRow(s, c); })
             ->MinTime(length.MinTime)
             ->Repetitions(length.Repetitions);
     }
     for (const TCipherRegistryEntry& entry : CipherRegistry()) {
         const TCipherClass c = entry.Class;
-        benchmark::RegisterBenchmark(("cipher/" + DisplayName(entry.Text)).c_str(),
+        names.push_back("cipher/" + DisplayName(entry.Text));
+        benchmark::RegisterBenchmark(names.back().c_str(),
                                      [c](benchmark::State& s) { CipherRow(s, c); })
             ->MinTime(length.MinTime)
             ->Repetitions(length.Repetitions);
     }
+    return names;
 }
 
 } // namespace velkor::bench

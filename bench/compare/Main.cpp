@@ -239,14 +239,14 @@ void PrintTable(const TTimes& times, const TRunLength& length, const std::string
     }
 }
 
-void PrintAlgorithms(const TCollector& collector) {
+void PrintAlgorithms(const TCollector& collector, const std::vector<std::string>& names) {
     std::printf("algorithm | MB/s over 64 KiB\n");
-    for (const char* prefix : {"hash/", "cipher/"})
-        for (const auto& [name, seconds] : collector.Best)
-            if (name.rfind(prefix, 0) == 0)
-                std::printf("%s | %.1f\n", name.c_str(), kBulkBytes / seconds / 1e6);
-    for (const auto& [name, message] : collector.Errors)
-        std::printf("%s | failed: %s\n", name.c_str(), message.c_str());
+    for (const std::string& name : names) {
+        if (auto at = collector.Best.find(name); at != collector.Best.end())
+            std::printf("%s | %.1f\n", name.c_str(), kBulkBytes / at->second / 1e6);
+        else if (auto error = collector.Errors.find(name); error != collector.Errors.end())
+            std::printf("%s | failed: %s\n", name.c_str(), error->second.c_str());
+    }
 }
 
 } // namespace
@@ -284,10 +284,10 @@ int main(int argc, char** argv) {
     }
 
     if (algorithms) {
-        RegisterAlgorithms(length);
+        const std::vector<std::string> names = RegisterAlgorithms(length);
         TCollector collector(true);
         Run(collector);
-        PrintAlgorithms(collector);
+        PrintAlgorithms(collector, names);
         return 0;
     }
 

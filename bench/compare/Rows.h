@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace velkor::bench {
 
@@ -20,8 +21,9 @@ void RegisterPrimitives(const TRunLength& length);
 void RegisterScalarOpenSsl(const TRunLength& length);
 // The merchant's whole handling of each message type ("handle/...").
 void RegisterHandlings(const TRunLength& length);
-// One row per class of the hash and cipher registries ("hash/<name>", "cipher/<name>").
-void RegisterAlgorithms(const TRunLength& length);
+// One row per class of the hash and cipher registries ("hash/<name>", "cipher/<name>"); the
+// names in registry order, hashes first.
+std::vector<std::string> RegisterAlgorithms(const TRunLength& length);
 
 // The input size of every throughput row.
 constexpr int kBulkBytes = 64 * 1024;
