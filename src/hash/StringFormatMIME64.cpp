@@ -17,8 +17,7 @@ static_assert(sizeof(kAlphabet) - 1 == 85);
 
 constexpr int kPad = 64;
 
-// Digit values 0-63, "=" 64, everything else 255: a digit is a value with neither of the two
-// top bits set, so four characters are checked at once with one OR.
+// Digit values 0-63, "=" 64, everything else 255.
 constexpr std::array<std::uint8_t, 256> kValues = [] {
     std::array<std::uint8_t, 256> t{};
     t.fill(255);
@@ -26,8 +25,6 @@ constexpr std::array<std::uint8_t, 256> kValues = [] {
         t[static_cast<unsigned char>(kAlphabet[i])] = static_cast<std::uint8_t>(i);
     return t;
 }();
-constexpr std::uint8_t kNotDigit = 0xC0;
-
 // kPlaced[k][c]: the value of digit c placed as the k-th character of a group of four (shifted
 // left by 18, 12, 6 or 0 bits); FF000000 (hex) for every other character.
 constexpr std::array<std::array<std::uint32_t, 256>, 4> kPlaced = [] {
