@@ -53,12 +53,20 @@ template <class T> void OurHash(benchmark::State& state) {
     }
 }
 
-void OpenSslHash(benchmark::State& state, const char* name) {
+// T is our class of the same algorithm: both digests must agree before anything is measured.
+template <class T> void OpenSslHash(benchmark::State& state, const char* name) {
     const Bytes data = Input(kBulkBytes);
     EVP_MD* md = EVP_MD_fetch(nullptr, name, nullptr);
     EVP_MD_CTX* ctx = EVP_MD_CTX_new();
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int size = 0;
+    EVP_Digest(data.data(), data.size(), digest, &size, md, nullptr);
+    T ours;
+    ours.Start();
+    ours.Feed(data.data(), data.size());
+    ours.Finish();
+    if (size != T::kDigestSize || std::memcmp(digest, ours.DigestData(), size) != 0)
+        state.SkipWithError("the two digests differ");
     for (auto _ : state) {
         EVP_DigestInit_ex(ctx, md, nullptr);
         EVP_DigestUpdate(ctx, data.data(), data.size());
@@ -119,6 +127,12 @@ void OpenSslDesBlock(benchmark::State& state) {
     DES_key_schedule schedule;
     DES_set_key_unchecked(&key, &schedule);
     DES_cblock block = {1, 2, 3, 4, 5, 6, 7, 8};
+    TCipher_1DES ours;
+    ours.Init(kKey, 8, nullptr);
+    std::uint8_t expected[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    ours.EncipherBlock(expected);
+    DES_ecb_encrypt(&block, &block, &schedule, DES_ENCRYPT);
+    if (std::memcmp(block, expected, 8) != 0) state.SkipWithError("the two DES differ");
     for (auto _ : state) {
         DES_ecb_encrypt(&block, &block, &schedule, DES_ENCRYPT);
         benchmark::DoNotOptimize(block);
@@ -141,6 +155,10 @@ void OurDecode(benchmark::State& state, std::int32_t format) {
 void OpenSslBase64Encode(benchmark::State& state) {
     const Bytes data = Input(kBulkBytes);
     Bytes out((kBulkBytes + 2) / 3 * 4 + 1, '\0');
+    EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()),
+                    reinterpret_cast<const unsigned char*>(data.data()), kBulkBytes);
+    if (out.substr(0, out.size() - 1) != ToFormat(data, fmtMIME64))
+        state.SkipWithError("OpenSSL wrote other text");
     for (auto _ : state) {
         EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()),
                         reinterpret_cast<const unsigned char*>(data.data()), kBulkBytes);
@@ -151,6 +169,12 @@ void OpenSslBase64Encode(benchmark::State& state) {
 void OpenSslBase64Decode(benchmark::State& state) {
     const Bytes text = ToFormat(Input(kBulkBytes), fmtMIME64);
     Bytes out(text.size(), '\0');
+    // OpenSSL counts the bytes of the closing "=" too: the input is its prefix.
+    EVP_DecodeBlock(reinterpret_cast<unsigned char*>(out.data()),
+                    reinterpret_cast<const unsigned char*>(text.data()),
+                    static_cast<int>(text.size()));
+    if (out.substr(0, kBulkBytes) != Input(kBulkBytes))
+        state.SkipWithError("OpenSSL read other bytes");
     for (auto _ : state) {
         EVP_DecodeBlock(reinterpret_cast<unsigned char*>(out.data()),
                         reinterpret_cast<const unsigned char*>(text.data()),
@@ -163,6 +187,10 @@ void OpenSslHexEncode(benchmark::State& state) {
     const Bytes data = Input(kBulkBytes);
     Bytes out(2 * kBulkBytes + 1, '\0');
     std::size_t written = 0;
+    OPENSSL_buf2hexstr_ex(out.data(), out.size(), &written,
+                          reinterpret_cast<const unsigned char*>(data.data()), data.size(), '\0');
+    if (out.substr(0, 2 * kBulkBytes) != ToFormat(data, fmtHEX))
+        state.SkipWithError("OpenSSL wrote other text");
     for (auto _ : state) {
         OPENSSL_buf2hexstr_ex(out.data(), out.size(), &written,
                               reinterpret_cast<const unsigned char*>(data.data()), data.size(),
@@ -175,6 +203,10 @@ void OpenSslHexDecode(benchmark::State& state) {
     const Bytes text = ToFormat(Input(kBulkBytes), fmtHEX);
     Bytes out(kBulkBytes, '\0');
     std::size_t written = 0;
+    OPENSSL_hexstr2buf_ex(reinterpret_cast<unsigned char*>(out.data()), out.size(), &written,
+                          text.c_str(), '\0');
+    if (written != kBulkBytes || out != Input(kBulkBytes))
+        state.SkipWithError("OpenSSL read other bytes");
     for (auto _ : state) {
         OPENSSL_hexstr2buf_ex(reinterpret_cast<unsigned char*>(out.data()), out.size(), &written,
                               text.c_str(), '\0');
@@ -248,9 +280,10 @@ void OpenSslModExp(benchmark::State& state, bool privateExponent) {
 
 void RegisterPrimitives(const TRunLength& length) {
     Add("ours/md5-64k", length, OurHash<THash_MD5>);
-    Add("openssl/md5-64k", length, [](benchmark::State& s) { OpenSslHash(s, "MD5"); });
+    Add("openssl/md5-64k", length, [](benchmark::State& s) { OpenSslHash<THash_MD5>(s, "MD5"); });
     Add("ours/sha1-64k", length, OurHash<THash_SHA1>);
-    Add("openssl/sha1-64k", length, [](benchmark::State& s) { OpenSslHash(s, "SHA1"); });
+    Add("openssl/sha1-64k", length,
+        [](benchmark::State& s) { OpenSslHash<THash_SHA1>(s, "SHA1"); });
     Add("ours/sha0-64k", length, OurHash<THash_SHA>);
     Add("ours/des24-cts-64k", length, OurDes24Cts);
     Add("openssl/des24-cts-64k", length, OpenSslDesEde3Cbc);
@@ -271,7 +304,8 @@ void RegisterPrimitives(const TRunLength& length) {
 }
 
 void RegisterScalarOpenSsl(const TRunLength& length) {
-    Add("openssl-scalar/sha1-64k", length, [](benchmark::State& s) { OpenSslHash(s, "SHA1"); });
+    Add("openssl-scalar/sha1-64k", length,
+        [](benchmark::State& s) { OpenSslHash<THash_SHA1>(s, "SHA1"); });
 }
 
 } // namespace velkor::bench
