@@ -303,9 +303,11 @@ void RegisterPrimitives(const TRunLength& length) {
     Add("openssl/rsa512-public", length, [](benchmark::State& s) { OpenSslModExp(s, false); });
 }
 
-void RegisterScalarOpenSsl(const TRunLength& length) {
+void RegisterScalarRows(const TRunLength& length) {
+    Add("ours/sha1-64k", length, OurHash<THash_SHA1>);
     Add("openssl-scalar/sha1-64k", length,
         [](benchmark::State& s) { OpenSslHash<THash_SHA1>(s, "SHA1"); });
+    Add("ours/sha0-64k", length, OurHash<THash_SHA>);
 }
 
 } // namespace velkor::bench

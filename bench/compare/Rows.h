@@ -16,9 +16,9 @@ struct TRunLength {
 
 // Our primitives and their OpenSSL counterparts on the same inputs ("ours/...", "openssl/...").
 void RegisterPrimitives(const TRunLength& length);
-// OpenSSL's SHA-1 alone ("openssl-scalar/sha1-64k"); the process that runs it has OpenSSL's
-// vector and SHA-extension paths masked in its environment.
-void RegisterScalarOpenSsl(const TRunLength& length);
+// OpenSSL's SHA-1 ("openssl-scalar/sha1-64k") beside our SHA-1 and SHA-0 again; the process
+// that runs them has OpenSSL's vector and SHA-extension paths masked in its environment.
+void RegisterScalarRows(const TRunLength& length);
 // The merchant's whole handling of each message type ("handle/...").
 void RegisterHandlings(const TRunLength& length);
 // One row per class of the hash and cipher registries ("hash/<name>", "cipher/<name>"); the

@@ -9,6 +9,7 @@ namespace {
 
 using ::velkor::LoadLE32;
 using ::velkor::Rol;
+using ::velkor::StoreLE32;
 
 // The integer parts of 2^32 * |sin(i)|, i = 1..64.
 constexpr std::uint32_t kSine[64] = {
@@ -50,7 +51,9 @@ const std::uint8_t* THash_MD5::SelfTestVectorData() {
 void THash_MD5::CompressBlock(const std::uint8_t* block) {
     std::uint32_t x[16];
     for (int i = 0; i < 16; ++i) x[i] = LoadLE32(block + 4 * i);
-    std::uint32_t a = Word(0), b = Word(1), c = Word(2), d = Word(3);
+    // The state words straight from their bytes: this runs once per block.
+    std::uint32_t a = LoadLE32(FState), b = LoadLE32(FState + 4), c = LoadLE32(FState + 8),
+                  d = LoadLE32(FState + 12);
 
     // clang-format off
 #define STEP(f, a, b, c, d, k, s, i) a += x[k] + kSine[i]; a += f(b, c, d); a = b + Rol(a, s)
@@ -95,10 +98,10 @@ void THash_MD5::CompressBlock(const std::uint8_t* block) {
 #undef STEP
     // clang-format on
 
-    SetWord(0, Word(0) + a);
-    SetWord(1, Word(1) + b);
-    SetWord(2, Word(2) + c);
-    SetWord(3, Word(3) + d);
+    StoreLE32(FState, LoadLE32(FState) + a);
+    StoreLE32(FState + 4, LoadLE32(FState + 4) + b);
+    StoreLE32(FState + 8, LoadLE32(FState + 8) + c);
+    StoreLE32(FState + 12, LoadLE32(FState + 12) + d);
 }
 
 } // namespace velkor
