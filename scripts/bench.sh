@@ -2,7 +2,7 @@
 # Builds the side-by-side benchmark in Release (build-bench/) and prints its table: our
 # primitives beside OpenSSL's libcrypto in the same run on the same inputs, then the merchant's
 # handling of each message type.
-#   scripts/bench.sh               the full table (three runs per row, a few minutes)
+#   scripts/bench.sh               the full table (five rounds, a few minutes)
 #   scripts/bench.sh --quick       the same table from one short run per row (under a minute)
 #   scripts/bench.sh --algorithms  one throughput row per registered hash and cipher class
 # Further arguments go to the program (Google Benchmark flags such as --benchmark_filter=md5).

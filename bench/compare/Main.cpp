@@ -225,8 +225,8 @@ void PrintTable(const TTimes& times, const TRunLength& length, const std::string
             if (name != nullptr && !times.Error(name).empty())
                 std::printf("  (%s failed: %s)\n", name, times.Error(name).c_str());
     }
-    std::printf("\nCPU time, the fastest of %d run(s) of at least %.2f s each; ratio = OpenSSL's "
-                "time / ours (1.00 = as fast).\n",
+    std::printf("\nCPU time, the fastest of %d round(s) of at least %.2f s per row, ours and "
+                "OpenSSL's alternating; ratio = OpenSSL's time / ours (1.00 = as fast).\n",
                 length.Repetitions, length.MinTime);
     std::printf("sha1-64k and sha0-64k: OpenSSL's SHA-1 with %s (scalar code);\n"
                 "sha1-64k-native: as it comes. des24-cts-64k: against DES-EDE3-CBC per byte.\n"

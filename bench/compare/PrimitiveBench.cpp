@@ -36,7 +36,7 @@ benchmark::internal::Benchmark* Add(const std::string& name, const TRunLength& l
                                     std::function<void(benchmark::State&)> body) {
     auto* b = benchmark::RegisterBenchmark(name.c_str(),
                                            [body](benchmark::State& state) { body(state); });
-    b->MinTime(length.MinTime)->Repetitions(length.Repetitions)->ReportAggregatesOnly(false);
+    b->MinTime(length.MinTime);
     return b;
 }
 
@@ -276,9 +276,8 @@ void OpenSslModExp(benchmark::State& state, bool privateExponent) {
     BN_CTX_free(ctx);
 }
 
-} // namespace
-
-void RegisterPrimitives(const TRunLength& length) {
+// Every pair once, ours first.
+void RegisterPrimitiveRound(const TRunLength& length) {
     Add("ours/md5-64k", length, OurHash<THash_MD5>);
     Add("openssl/md5-64k", length, [](benchmark::State& s) { OpenSslHash<THash_MD5>(s, "MD5"); });
     Add("ours/sha1-64k", length, OurHash<THash_SHA1>);
@@ -303,11 +302,19 @@ void RegisterPrimitives(const TRunLength& length) {
     Add("openssl/rsa512-public", length, [](benchmark::State& s) { OpenSslModExp(s, false); });
 }
 
+} // namespace
+
+void RegisterPrimitives(const TRunLength& length) {
+    for (int round = 0; round < length.Repetitions; ++round) RegisterPrimitiveRound(length);
+}
+
 void RegisterScalarRows(const TRunLength& length) {
-    Add("ours/sha1-64k", length, OurHash<THash_SHA1>);
-    Add("openssl-scalar/sha1-64k", length,
-        [](benchmark::State& s) { OpenSslHash<THash_SHA1>(s, "SHA1"); });
-    Add("ours/sha0-64k", length, OurHash<THash_SHA>);
+    for (int round = 0; round < length.Repetitions; ++round) {
+        Add("ours/sha1-64k", length, OurHash<THash_SHA1>);
+        Add("openssl-scalar/sha1-64k", length,
+            [](benchmark::State& s) { OpenSslHash<THash_SHA1>(s, "SHA1"); });
+        Add("ours/sha0-64k", length, OurHash<THash_SHA>);
+    }
 }
 
 } // namespace velkor::bench

@@ -7,11 +7,13 @@
 
 namespace velkor::bench {
 
-// How long each benchmark runs: a short single run for --quick, otherwise several runs of
-// which the fastest counts (the machine is shared, and other work only ever slows a run).
+// How long each benchmark runs: one short round for --quick, otherwise several rounds, in
+// each of which every row of ours and of OpenSSL runs once, so that the two sides alternate
+// and a change in the load of the shared machine falls on both; the fastest round counts
+// (other work only ever slows a run).
 struct TRunLength {
-    double MinTime = 0.5;
-    int Repetitions = 3;
+    double MinTime = 0.3;
+    int Repetitions = 5;
 };
 
 // Our primitives and their OpenSSL counterparts on the same inputs ("ours/...", "openssl/...").
