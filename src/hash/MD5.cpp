@@ -3,6 +3,9 @@
 
 #include "base/ByteOrder.h"
 
+#include <bit>
+#include <cstring>
+
 namespace velkor {
 
 namespace {
@@ -26,6 +29,23 @@ constexpr std::uint32_t kSine[64] = {
 // MD5 of SelfTestInput.
 constexpr std::uint8_t kSelfTest[16] = {0x3E, 0xD8, 0x34, 0x8C, 0xD2, 0xA4, 0x45, 0xD6,
                                         0x75, 0x5D, 0x4B, 0xC9, 0xFE, 0xDC, 0xC2, 0xC6};
+
+// The state words from and to their little-endian bytes, once per block. On a little-endian
+// host they are copied whole, so that the next block's load of the words finds them in one
+// store rather than pieced together from single bytes.
+inline void LoadStateWords(const std::uint8_t* bytes, std::uint32_t* words, int n) {
+    if constexpr (std::endian::native == std::endian::little)
+        std::memcpy(words, bytes, 4 * static_cast<std::size_t>(n));
+    else
+        for (int i = 0; i < n; ++i) words[i] = LoadLE32(bytes + 4 * i);
+}
+
+inline void StoreStateWords(const std::uint32_t* words, std::uint8_t* bytes, int n) {
+    if constexpr (std::endian::native == std::endian::little)
+        std::memcpy(bytes, words, 4 * static_cast<std::size_t>(n));
+    else
+        for (int i = 0; i < n; ++i) StoreLE32(bytes + 4 * i, words[i]);
+}
 
 // The four round functions, each written so that x, the word the step before produced, enters
 // last: the parts of y and z are ready early and only the final operation waits for x. G's two
@@ -51,9 +71,9 @@ const std::uint8_t* THash_MD5::SelfTestVectorData() {
 void THash_MD5::CompressBlock(const std::uint8_t* block) {
     std::uint32_t x[16];
     for (int i = 0; i < 16; ++i) x[i] = LoadLE32(block + 4 * i);
-    // The state words straight from their bytes: this runs once per block.
-    std::uint32_t a = LoadLE32(FState), b = LoadLE32(FState + 4), c = LoadLE32(FState + 8),
-                  d = LoadLE32(FState + 12);
+    std::uint32_t state[4];
+    LoadStateWords(FState, state, 4);
+    std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
 
     // clang-format off
 #define STEP(f, a, b, c, d, k, s, i) a += x[k] + kSine[i]; a += f(b, c, d); a = b + Rol(a, s)
@@ -98,10 +118,11 @@ void THash_MD5::CompressBlock(const std::uint8_t* block) {
 #undef STEP
     // clang-format on
 
-    StoreLE32(FState, LoadLE32(FState) + a);
-    StoreLE32(FState + 4, LoadLE32(FState + 4) + b);
-    StoreLE32(FState + 8, LoadLE32(FState + 8) + c);
-    StoreLE32(FState + 12, LoadLE32(FState + 12) + d);
+    state[0] += a;
+    state[1] += b;
+    state[2] += c;
+    state[3] += d;
+    StoreStateWords(state, FState, 4);
 }
 
 } // namespace velkor

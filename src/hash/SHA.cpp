@@ -3,6 +3,9 @@
 
 #include "base/ByteOrder.h"
 
+#include <bit>
+#include <cstring>
+
 namespace velkor {
 
 namespace {
@@ -20,6 +23,23 @@ constexpr std::uint8_t kSelfTestSHA[20] = {0xDC, 0x1F, 0x7D, 0x7C, 0x96, 0xDD, 0
 constexpr std::uint8_t kSelfTestSHA1[20] = {0x9A, 0x01, 0x2E, 0x63, 0x96, 0x2A, 0x92,
                                             0xEB, 0xD8, 0x2E, 0xF0, 0xBC, 0x1C, 0xA4,
                                             0x51, 0x6A, 0x08, 0x69, 0x2E, 0x68};
+
+// The state words from and to their little-endian bytes, once per block. On a little-endian
+// host they are copied whole, so that the next block's load of the words finds them in one
+// store rather than pieced together from single bytes.
+inline void LoadStateWords(const std::uint8_t* bytes, std::uint32_t* words, int n) {
+    if constexpr (std::endian::native == std::endian::little)
+        std::memcpy(words, bytes, 4 * static_cast<std::size_t>(n));
+    else
+        for (int i = 0; i < n; ++i) words[i] = LoadLE32(bytes + 4 * i);
+}
+
+inline void StoreStateWords(const std::uint32_t* words, std::uint8_t* bytes, int n) {
+    if constexpr (std::endian::native == std::endian::little)
+        std::memcpy(bytes, words, 4 * static_cast<std::size_t>(n));
+    else
+        for (int i = 0; i < n; ++i) StoreLE32(bytes + 4 * i, words[i]);
+}
 
 // The 80 steps over the five state words. kRotate is SHA-1's one change to SHA-0: each
 // schedule word is rotated left by one bit.
@@ -90,14 +110,13 @@ void THash_SHA1::Start() {
 }
 
 void THash_SHA::CompressBlock(const std::uint8_t* block) {
-    // The state words straight from their bytes: this runs once per block.
     std::uint32_t state[5];
-    for (int i = 0; i < 5; ++i) state[i] = LoadLE32(FState + 4 * i);
+    LoadStateWords(FState, state, 5);
     if (FRotateSchedule)
         Compress<true>(state, block);
     else
         Compress<false>(state, block);
-    for (int i = 0; i < 5; ++i) StoreLE32(FState + 4 * i, state[i]);
+    StoreStateWords(state, FState, 5);
 }
 
 void THash_SHA::Finish() {
