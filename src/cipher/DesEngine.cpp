@@ -6,6 +6,9 @@
 #include "base/ByteOrder.h"
 #include "base/Wipe.h"
 
+#include <bit>
+#include <cstring>
+
 namespace velkor::des {
 namespace {
 
@@ -124,6 +127,17 @@ constexpr std::uint32_t Rotl(std::uint32_t x, unsigned n) {
     return (x << n) | (x >> (32 - n));
 }
 
+// A block half written back most significant byte first. On a little-endian host it is one
+// byte swap and one store: compilers otherwise assemble both halves byte by byte.
+inline void StoreHalf(std::uint8_t* p, std::uint32_t v) {
+    if constexpr (std::endian::native == std::endian::little) {
+        const std::uint32_t swapped = __builtin_bswap32(v);
+        std::memcpy(p, &swapped, 4);
+    } else {
+        std::memcpy(p, &v, 4);
+    }
+}
+
 // One exchange of the bit groups selected by `mask` between a >> shift and b.
 inline void SwapMove(std::uint32_t& a, std::uint32_t& b, unsigned shift, std::uint32_t mask) {
     std::uint32_t t = ((a >> shift) ^ b) & mask;
@@ -202,8 +216,8 @@ void Block(const std::uint32_t* schedule, std::uint8_t* block) {
     SwapMove(l, r, 2, 0x33333333u);
     SwapMove(r, l, 16, 0x0000FFFFu);
     SwapMove(r, l, 4, 0x0F0F0F0Fu);
-    StoreBE32(block, r);
-    StoreBE32(block + 4, l);
+    StoreHalf(block, r);
+    StoreHalf(block + 4, l);
 }
 
 } // namespace velkor::des
