@@ -3,7 +3,7 @@
 # primitives beside OpenSSL's libcrypto in the same run on the same inputs, then the merchant's
 # handling of each message type.
 #   scripts/bench.sh               the full table (five rounds, a few minutes)
-#   scripts/bench.sh --quick       the same table from one short run per row (under a minute)
+#   scripts/bench.sh --quick       the same table from one short round (under a minute)
 #   scripts/bench.sh --algorithms  one throughput row per registered hash and cipher class
 # Further arguments go to the program (Google Benchmark flags such as --benchmark_filter=md5).
 # The progress of the runs goes to standard error, the table to standard output.
