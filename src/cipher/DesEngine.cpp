@@ -6,6 +6,9 @@
 #include "base/ByteOrder.h"
 #include "base/Wipe.h"
 
+#include <bit>
+#include <cstring>
+
 namespace velkor::des {
 namespace {
 
@@ -124,6 +127,17 @@ constexpr std::uint32_t Rotl(std::uint32_t x, unsigned n) {
     return (x << n) | (x >> (32 - n));
 }
 
+// A block half written back most significant byte first. On a little-endian host it is one
+// byte swap and one store: compilers otherwise assemble both halves byte by byte.
+inline void StoreHalf(std::uint8_t* p, std::uint32_t v) {
+    if constexpr (std::endian::native == std::endian::little) {
+        const std::uint32_t swapped = __builtin_bswap32(v);
+        std::memcpy(p, &swapped, 4);
+    } else {
+        std::memcpy(p, &v, 4);
+    }
+}
+
 // One exchange of the bit groups selected by `mask` between a >> shift and b.
 inline void SwapMove(std::uint32_t& a, std::uint32_t& b, unsigned shift, std::uint32_t mask) {
     std::uint32_t t = ((a >> shift) ^ b) & mask;
@@ -131,15 +145,23 @@ inline void SwapMove(std::uint32_t& a, std::uint32_t& b, unsigned shift, std::ui
     a ^= t << shift;
 }
 
+// The word of table i at a byte offset (four times the index).
+inline std::uint32_t SP(int i, std::uint32_t offset) {
+    return *reinterpret_cast<const std::uint32_t*>(reinterpret_cast<const unsigned char*>(kSP[i]) +
+                                                   offset);
+}
+
 // The cipher function f(R, K). The expansion E takes eight overlapping six-bit groups of R;
 // with R rotated right by 1 the even-numbered groups sit at bits 31-26, 23-18, 15-10 and 7-2,
 // and with R rotated left by 3 the odd-numbered ones sit there too, so two rotations and one
-// mask give all eight table indices, matching how MakeSchedule packs the round keys.
+// mask give all eight groups, each in the top six bits of a byte. MakeSchedule packs the round
+// keys the same way, so every byte of e and o is four times a table index: the byte offset of
+// the table word, taken without a shift.
 inline std::uint32_t F(std::uint32_t r, std::uint32_t k0, std::uint32_t k1) {
-    std::uint32_t e = ((Rotl(r, 31) >> 2) & 0x3F3F3F3Fu) ^ k0;
-    std::uint32_t o = ((Rotl(r, 3) >> 2) & 0x3F3F3F3Fu) ^ k1;
-    return kSP[0][e >> 24] ^ kSP[2][(e >> 16) & 63] ^ kSP[4][(e >> 8) & 63] ^ kSP[6][e & 63] ^
-           kSP[1][o >> 24] ^ kSP[3][(o >> 16) & 63] ^ kSP[5][(o >> 8) & 63] ^ kSP[7][o & 63];
+    const std::uint32_t e = (Rotl(r, 31) & 0xFCFCFCFCu) ^ k0;
+    const std::uint32_t o = (Rotl(r, 3) & 0xFCFCFCFCu) ^ k1;
+    return (SP(0, e >> 24) ^ SP(2, (e >> 16) & 0xFF)) ^ (SP(4, (e >> 8) & 0xFF) ^ SP(6, e & 0xFF)) ^
+           (SP(1, o >> 24) ^ SP(3, (o >> 16) & 0xFF)) ^ (SP(5, (o >> 8) & 0xFF) ^ SP(7, o & 0xFF));
 }
 
 } // namespace
@@ -163,8 +185,11 @@ void MakeSchedule(const std::uint8_t* key, std::uint32_t* schedule, bool reverse
             group[i / 6] =
                 (group[i / 6] << 1) | static_cast<std::uint32_t>((cd >> (56 - kPC2[i])) & 1);
         int slot = reverse ? 15 - round : round;
-        schedule[2 * slot] = (group[0] << 24) | (group[2] << 16) | (group[4] << 8) | group[6];
-        schedule[2 * slot + 1] = (group[1] << 24) | (group[3] << 16) | (group[5] << 8) | group[7];
+        // Each six-bit group in the top of its byte, as F takes them.
+        schedule[2 * slot] = ((group[0] << 24) | (group[2] << 16) | (group[4] << 8) | group[6])
+                             << 2;
+        schedule[2 * slot + 1] = ((group[1] << 24) | (group[3] << 16) | (group[5] << 8) | group[7])
+                                 << 2;
         SecureWipe(group, sizeof group);
     }
     SecureWipe(&k, sizeof k);
@@ -179,7 +204,8 @@ void Block(const std::uint32_t* schedule, std::uint8_t* block) {
     SwapMove(r, l, 2, 0x33333333u);
     SwapMove(r, l, 8, 0x00FF00FFu);
     SwapMove(l, r, 1, 0x55555555u);
-    // Two rounds per step, so that the halves never need exchanging.
+    // Two rounds per step, so that the halves never need exchanging; all sixteen laid out.
+#pragma GCC unroll 8
     for (int i = 0; i < 32; i += 4) {
         l ^= F(r, schedule[i], schedule[i + 1]);
         r ^= F(l, schedule[i + 2], schedule[i + 3]);
@@ -190,8 +216,8 @@ void Block(const std::uint32_t* schedule, std::uint8_t* block) {
     SwapMove(l, r, 2, 0x33333333u);
     SwapMove(r, l, 16, 0x0000FFFFu);
     SwapMove(r, l, 4, 0x0F0F0F0Fu);
-    StoreBE32(block, r);
-    StoreBE32(block + 4, l);
+    StoreHalf(block, r);
+    StoreHalf(block + 4, l);
 }
 
 } // namespace velkor::des

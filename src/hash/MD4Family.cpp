@@ -5,6 +5,7 @@
 #include "base/ByteOrder.h"
 #include "base/Wipe.h"
 
+#include <bit>
 #include <cstring>
 
 namespace velkor {
@@ -18,12 +19,22 @@ THash_MD4::~THash_MD4() {
     SecureWipe(&FCount, sizeof FCount);
 }
 
+// On a little-endian host a word is read and written whole: a word written byte by byte and
+// read back whole by the next block's compression would wait for the four stores to drain.
 std::uint32_t THash_MD4::Word(int index) const {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::uint32_t value;
+        std::memcpy(&value, FState + 4 * index, 4);
+        return value;
+    }
     return LoadLE32(FState + 4 * index);
 }
 
 void THash_MD4::SetWord(int index, std::uint32_t value) {
-    StoreLE32(FState + 4 * index, value);
+    if constexpr (std::endian::native == std::endian::little)
+        std::memcpy(FState + 4 * index, &value, 4);
+    else
+        StoreLE32(FState + 4 * index, value);
 }
 
 void THash_MD4::ResetState() {

@@ -3,12 +3,16 @@
 
 #include "base/ByteOrder.h"
 
+#include <bit>
+#include <cstring>
+
 namespace velkor {
 
 namespace {
 
 using ::velkor::LoadLE32;
 using ::velkor::Rol;
+using ::velkor::StoreLE32;
 
 // The integer parts of 2^32 * |sin(i)|, i = 1..64.
 constexpr std::uint32_t kSine[64] = {
@@ -26,14 +30,31 @@ constexpr std::uint32_t kSine[64] = {
 constexpr std::uint8_t kSelfTest[16] = {0x3E, 0xD8, 0x34, 0x8C, 0xD2, 0xA4, 0x45, 0xD6,
                                         0x75, 0x5D, 0x4B, 0xC9, 0xFE, 0xDC, 0xC2, 0xC6};
 
+// The state words from and to their little-endian bytes, once per block. On a little-endian
+// host they are copied whole, so that the next block's load of the words finds them in one
+// store rather than pieced together from single bytes.
+inline void LoadStateWords(const std::uint8_t* bytes, std::uint32_t* words, int n) {
+    if constexpr (std::endian::native == std::endian::little)
+        std::memcpy(words, bytes, 4 * static_cast<std::size_t>(n));
+    else
+        for (int i = 0; i < n; ++i) words[i] = LoadLE32(bytes + 4 * i);
+}
+
+inline void StoreStateWords(const std::uint32_t* words, std::uint8_t* bytes, int n) {
+    if constexpr (std::endian::native == std::endian::little)
+        std::memcpy(bytes, words, 4 * static_cast<std::size_t>(n));
+    else
+        for (int i = 0; i < n; ++i) StoreLE32(bytes + 4 * i, words[i]);
+}
+
+// The four round functions, each written so that x, the word the step before produced, enters
+// last: the parts of y and z are ready early and only the final operation waits for x. G's two
+// terms never share a set bit, so they are added, and the addition folds into the step's sum.
 inline std::uint32_t F(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
     return z ^ (x & (y ^ z));
 }
-inline std::uint32_t G(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
-    return y ^ (z & (x ^ y));
-}
 inline std::uint32_t H(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
-    return x ^ y ^ z;
+    return x ^ (y ^ z);
 }
 inline std::uint32_t I(std::uint32_t x, std::uint32_t y, std::uint32_t z) {
     return y ^ (x | ~z);
@@ -50,10 +71,14 @@ const std::uint8_t* THash_MD5::SelfTestVectorData() {
 void THash_MD5::CompressBlock(const std::uint8_t* block) {
     std::uint32_t x[16];
     for (int i = 0; i < 16; ++i) x[i] = LoadLE32(block + 4 * i);
-    std::uint32_t a = Word(0), b = Word(1), c = Word(2), d = Word(3);
+    std::uint32_t state[4];
+    LoadStateWords(FState, state, 4);
+    std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
 
     // clang-format off
-#define STEP(f, a, b, c, d, k, s, i) a = b + Rol(a + f(b, c, d) + x[k] + kSine[i], s)
+#define STEP(f, a, b, c, d, k, s, i) a += x[k] + kSine[i]; a += f(b, c, d); a = b + Rol(a, s)
+    // G(b, c, d) = (b & d) | (c & ~d), as a sum of its two disjoint terms, the one without b first.
+#define GSTEP(a, b, c, d, k, s, i) a += x[k] + kSine[i]; a += c & ~d; a += b & d; a = b + Rol(a, s)
     STEP(F, a, b, c, d, 0, 7, 0);   STEP(F, d, a, b, c, 1, 12, 1);
     STEP(F, c, d, a, b, 2, 17, 2);  STEP(F, b, c, d, a, 3, 22, 3);
     STEP(F, a, b, c, d, 4, 7, 4);   STEP(F, d, a, b, c, 5, 12, 5);
@@ -63,14 +88,14 @@ void THash_MD5::CompressBlock(const std::uint8_t* block) {
     STEP(F, a, b, c, d, 12, 7, 12); STEP(F, d, a, b, c, 13, 12, 13);
     STEP(F, c, d, a, b, 14, 17, 14); STEP(F, b, c, d, a, 15, 22, 15);
 
-    STEP(G, a, b, c, d, 1, 5, 16);  STEP(G, d, a, b, c, 6, 9, 17);
-    STEP(G, c, d, a, b, 11, 14, 18); STEP(G, b, c, d, a, 0, 20, 19);
-    STEP(G, a, b, c, d, 5, 5, 20);  STEP(G, d, a, b, c, 10, 9, 21);
-    STEP(G, c, d, a, b, 15, 14, 22); STEP(G, b, c, d, a, 4, 20, 23);
-    STEP(G, a, b, c, d, 9, 5, 24);  STEP(G, d, a, b, c, 14, 9, 25);
-    STEP(G, c, d, a, b, 3, 14, 26); STEP(G, b, c, d, a, 8, 20, 27);
-    STEP(G, a, b, c, d, 13, 5, 28); STEP(G, d, a, b, c, 2, 9, 29);
-    STEP(G, c, d, a, b, 7, 14, 30); STEP(G, b, c, d, a, 12, 20, 31);
+    GSTEP(a, b, c, d, 1, 5, 16);  GSTEP(d, a, b, c, 6, 9, 17);
+    GSTEP(c, d, a, b, 11, 14, 18); GSTEP(b, c, d, a, 0, 20, 19);
+    GSTEP(a, b, c, d, 5, 5, 20);  GSTEP(d, a, b, c, 10, 9, 21);
+    GSTEP(c, d, a, b, 15, 14, 22); GSTEP(b, c, d, a, 4, 20, 23);
+    GSTEP(a, b, c, d, 9, 5, 24);  GSTEP(d, a, b, c, 14, 9, 25);
+    GSTEP(c, d, a, b, 3, 14, 26); GSTEP(b, c, d, a, 8, 20, 27);
+    GSTEP(a, b, c, d, 13, 5, 28); GSTEP(d, a, b, c, 2, 9, 29);
+    GSTEP(c, d, a, b, 7, 14, 30); GSTEP(b, c, d, a, 12, 20, 31);
 
     STEP(H, a, b, c, d, 5, 4, 32);  STEP(H, d, a, b, c, 8, 11, 33);
     STEP(H, c, d, a, b, 11, 16, 34); STEP(H, b, c, d, a, 14, 23, 35);
@@ -89,13 +114,15 @@ void THash_MD5::CompressBlock(const std::uint8_t* block) {
     STEP(I, c, d, a, b, 6, 15, 58); STEP(I, b, c, d, a, 13, 21, 59);
     STEP(I, a, b, c, d, 4, 6, 60);  STEP(I, d, a, b, c, 11, 10, 61);
     STEP(I, c, d, a, b, 2, 15, 62); STEP(I, b, c, d, a, 9, 21, 63);
+#undef GSTEP
 #undef STEP
     // clang-format on
 
-    SetWord(0, Word(0) + a);
-    SetWord(1, Word(1) + b);
-    SetWord(2, Word(2) + c);
-    SetWord(3, Word(3) + d);
+    state[0] += a;
+    state[1] += b;
+    state[2] += c;
+    state[3] += d;
+    StoreStateWords(state, FState, 4);
 }
 
 } // namespace velkor

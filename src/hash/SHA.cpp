@@ -3,13 +3,18 @@
 
 #include "base/ByteOrder.h"
 
+#include <bit>
+#include <cstring>
+
 namespace velkor {
 
 namespace {
 
 using ::velkor::ByteSwap32;
 using ::velkor::LoadBE32;
+using ::velkor::LoadLE32;
 using ::velkor::Rol;
+using ::velkor::StoreLE32;
 
 // SHA-0 and SHA-1 of SelfTestInput.
 constexpr std::uint8_t kSelfTestSHA[20] = {0xDC, 0x1F, 0x7D, 0x7C, 0x96, 0xDD, 0xC7,
@@ -18,6 +23,74 @@ constexpr std::uint8_t kSelfTestSHA[20] = {0xDC, 0x1F, 0x7D, 0x7C, 0x96, 0xDD, 0
 constexpr std::uint8_t kSelfTestSHA1[20] = {0x9A, 0x01, 0x2E, 0x63, 0x96, 0x2A, 0x92,
                                             0xEB, 0xD8, 0x2E, 0xF0, 0xBC, 0x1C, 0xA4,
                                             0x51, 0x6A, 0x08, 0x69, 0x2E, 0x68};
+
+// The state words from and to their little-endian bytes, once per block. On a little-endian
+// host they are copied whole, so that the next block's load of the words finds them in one
+// store rather than pieced together from single bytes.
+inline void LoadStateWords(const std::uint8_t* bytes, std::uint32_t* words, int n) {
+    if constexpr (std::endian::native == std::endian::little)
+        std::memcpy(words, bytes, 4 * static_cast<std::size_t>(n));
+    else
+        for (int i = 0; i < n; ++i) words[i] = LoadLE32(bytes + 4 * i);
+}
+
+inline void StoreStateWords(const std::uint32_t* words, std::uint8_t* bytes, int n) {
+    if constexpr (std::endian::native == std::endian::little)
+        std::memcpy(bytes, words, 4 * static_cast<std::size_t>(n));
+    else
+        for (int i = 0; i < n; ++i) StoreLE32(bytes + 4 * i, words[i]);
+}
+
+// The 80 steps over the five state words. kRotate is SHA-1's one change to SHA-0: each
+// schedule word is rotated left by one bit.
+template <bool kRotate> void Compress(std::uint32_t* state, const std::uint8_t* block) {
+    // The 80-word schedule on the stack: the first 16 words are the block, and every later
+    // word is made in the step that uses it, so that its exclusive-ors fill the time the steps
+    // spend waiting for one another.
+    std::uint32_t w[80];
+    for (int t = 0; t < 16; ++t) w[t] = LoadBE32(block + 4 * t);
+    const auto schedule = [&w](int t) {
+        if (t >= 16) {
+            const std::uint32_t x = w[t - 3] ^ w[t - 8] ^ w[t - 14] ^ w[t - 16];
+            w[t] = kRotate ? Rol(x, 1) : x;
+        }
+        return w[t];
+    };
+
+    std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3], e = state[4];
+    // Five steps per line with the registers renamed instead of moved. Each step adds the
+    // schedule word and the constant first and the rotated newest word last, so that only the
+    // last addition waits for the step before.
+    // clang-format off
+#define STEP(f, k, a, b, c, d, e, t) e += schedule(t) + (k); e += (f); e += Rol(a, 5); b = Rol(b, 30)
+#define FIVE(f, k, t)                                                                              \
+    STEP(f(b, c, d), k, a, b, c, d, e, t);     STEP(f(a, b, c), k, e, a, b, c, d, t + 1);          \
+    STEP(f(e, a, b), k, d, e, a, b, c, t + 2); STEP(f(d, e, a), k, c, d, e, a, b, t + 3);          \
+    STEP(f(c, d, e), k, b, c, d, e, a, t + 4)
+#define CH(x, y, z) ((z) ^ ((x) & ((y) ^ (z))))
+#define PARITY(x, y, z) ((x) ^ ((y) ^ (z)))
+#define MAJ(x, y, z) (((x) & (y)) + ((z) & ((x) ^ (y))))
+    FIVE(CH, 0x5A827999U, 0);      FIVE(CH, 0x5A827999U, 5);
+    FIVE(CH, 0x5A827999U, 10);     FIVE(CH, 0x5A827999U, 15);
+    FIVE(PARITY, 0x6ED9EBA1U, 20); FIVE(PARITY, 0x6ED9EBA1U, 25);
+    FIVE(PARITY, 0x6ED9EBA1U, 30); FIVE(PARITY, 0x6ED9EBA1U, 35);
+    FIVE(MAJ, 0x8F1BBCDCU, 40);    FIVE(MAJ, 0x8F1BBCDCU, 45);
+    FIVE(MAJ, 0x8F1BBCDCU, 50);    FIVE(MAJ, 0x8F1BBCDCU, 55);
+    FIVE(PARITY, 0xCA62C1D6U, 60); FIVE(PARITY, 0xCA62C1D6U, 65);
+    FIVE(PARITY, 0xCA62C1D6U, 70); FIVE(PARITY, 0xCA62C1D6U, 75);
+#undef MAJ
+#undef PARITY
+#undef CH
+#undef FIVE
+#undef STEP
+    // clang-format on
+
+    state[0] += a;
+    state[1] += b;
+    state[2] += c;
+    state[3] += d;
+    state[4] += e;
+}
 
 } // namespace
 
@@ -37,53 +110,13 @@ void THash_SHA1::Start() {
 }
 
 void THash_SHA::CompressBlock(const std::uint8_t* block) {
-    std::uint32_t w[80];
-    for (int t = 0; t < 16; ++t) w[t] = LoadBE32(block + 4 * t);
-    // SHA-1's one change to SHA-0: each schedule word is rotated left by one bit. Three
-    // words at a time, each from words at least three back, in plain scalar code: compilers
-    // otherwise turn the recurrence into narrow vector code that stalls on its own stores.
-    const int rotation = FRotateSchedule ? 1 : 0;
-    for (int t = 16; t < 79; t += 3) {
-        const std::uint32_t x0 = w[t - 3] ^ w[t - 8] ^ w[t - 14] ^ w[t - 16];
-        const std::uint32_t x1 = w[t - 2] ^ w[t - 7] ^ w[t - 13] ^ w[t - 15];
-        const std::uint32_t x2 = w[t - 1] ^ w[t - 6] ^ w[t - 12] ^ w[t - 14];
-        w[t] = Rol(x0, rotation);
-        w[t + 1] = Rol(x1, rotation);
-        w[t + 2] = Rol(x2, rotation);
-    }
-    w[79] = Rol(w[76] ^ w[71] ^ w[65] ^ w[63], rotation);
-
-    std::uint32_t a = Word(0), b = Word(1), c = Word(2), d = Word(3), e = Word(4);
-    // Five steps per line with the registers renamed instead of moved.
-    // clang-format off
-#define STEP(f, k, a, b, c, d, e, t) e += Rol(a, 5) + (f) + k + w[t]; b = Rol(b, 30)
-#define FIVE(f, k, t)                                                                              \
-    STEP(f(b, c, d), k, a, b, c, d, e, t);     STEP(f(a, b, c), k, e, a, b, c, d, t + 1);          \
-    STEP(f(e, a, b), k, d, e, a, b, c, t + 2); STEP(f(d, e, a), k, c, d, e, a, b, t + 3);          \
-    STEP(f(c, d, e), k, b, c, d, e, a, t + 4)
-#define CH(x, y, z) ((z) ^ ((x) & ((y) ^ (z))))
-#define PARITY(x, y, z) ((x) ^ (y) ^ (z))
-#define MAJ(x, y, z) (((x) & (y)) | ((z) & ((x) | (y))))
-    FIVE(CH, 0x5A827999U, 0);      FIVE(CH, 0x5A827999U, 5);
-    FIVE(CH, 0x5A827999U, 10);     FIVE(CH, 0x5A827999U, 15);
-    FIVE(PARITY, 0x6ED9EBA1U, 20); FIVE(PARITY, 0x6ED9EBA1U, 25);
-    FIVE(PARITY, 0x6ED9EBA1U, 30); FIVE(PARITY, 0x6ED9EBA1U, 35);
-    FIVE(MAJ, 0x8F1BBCDCU, 40);    FIVE(MAJ, 0x8F1BBCDCU, 45);
-    FIVE(MAJ, 0x8F1BBCDCU, 50);    FIVE(MAJ, 0x8F1BBCDCU, 55);
-    FIVE(PARITY, 0xCA62C1D6U, 60); FIVE(PARITY, 0xCA62C1D6U, 65);
-    FIVE(PARITY, 0xCA62C1D6U, 70); FIVE(PARITY, 0xCA62C1D6U, 75);
-#undef MAJ
-#undef PARITY
-#undef CH
-#undef FIVE
-#undef STEP
-    // clang-format on
-
-    SetWord(0, Word(0) + a);
-    SetWord(1, Word(1) + b);
-    SetWord(2, Word(2) + c);
-    SetWord(3, Word(3) + d);
-    SetWord(4, Word(4) + e);
+    std::uint32_t state[5];
+    LoadStateWords(FState, state, 5);
+    if (FRotateSchedule)
+        Compress<true>(state, block);
+    else
+        Compress<false>(state, block);
+    StoreStateWords(state, FState, 5);
 }
 
 void THash_SHA::Finish() {

@@ -6,6 +6,8 @@
 #include "hash/StringFormatUU.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstring>
 
 namespace velkor {
@@ -17,6 +19,30 @@ constexpr char kHexAlphabet[] = "0123456789ABCDEFX$ abcdef" VELKOR_HEX_SEPARATOR
 constexpr char kHexLAlphabet[] = "0123456789abcdefX$ ABCDEF" VELKOR_HEX_SEPARATORS_TAIL;
 #undef VELKOR_HEX_SEPARATORS_TAIL
 static_assert(sizeof(kHexAlphabet) - 1 == 48 && sizeof(kHexLAlphabet) - 1 == 48);
+
+// The two digits of every byte value, upper case.
+constexpr std::array<std::array<char, 2>, 256> kHexPairs = [] {
+    std::array<std::array<char, 2>, 256> t{};
+    for (int b = 0; b < 256; ++b) t[b] = {"0123456789ABCDEF"[b >> 4], "0123456789ABCDEF"[b & 15]};
+    return t;
+}();
+
+// What reading hex makes of each character: its digit value 0-15 (either letter case), the
+// prefix marker ("X", "x" or "$"), or skip. Digits have neither high bit set.
+constexpr std::uint8_t kHexPrefix = 16;
+constexpr std::uint8_t kHexSkip = 255;
+constexpr std::uint8_t kHexNotDigit = 0xF0;
+constexpr std::array<std::uint8_t, 256> kHexValues = [] {
+    std::array<std::uint8_t, 256> t{};
+    t.fill(kHexSkip);
+    for (int c = 0; c < 256; ++c) {
+        const int upper = c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
+        if (upper >= '0' && upper <= '9') t[c] = static_cast<std::uint8_t>(upper - '0');
+        if (upper >= 'A' && upper <= 'F') t[c] = static_cast<std::uint8_t>(upper - 'A' + 10);
+        if (upper == 'X' || upper == '$') t[c] = kHexPrefix;
+    }
+    return t;
+}();
 
 int EffectiveLength(const void* data, int length) {
     if (data == nullptr) return 0;
@@ -85,13 +111,10 @@ std::string_view TStringFormat_HEX::Alphabet() const {
 Bytes TStringFormat_HEX::BytesToText(const char* data, int length) const {
     length = EffectiveLength(data, length);
     if (length <= 0) return {};
-    static constexpr char digits[] = "0123456789ABCDEF";
     Bytes out(static_cast<std::size_t>(length) * 2, '\0');
-    for (int i = 0; i < length; ++i) {
-        auto b = static_cast<unsigned char>(data[i]);
-        out[2 * static_cast<std::size_t>(i)] = digits[b >> 4];
-        out[2 * static_cast<std::size_t>(i) + 1] = digits[b & 15];
-    }
+    char* o = out.data();
+    for (int i = 0; i < length; ++i, o += 2)
+        std::memcpy(o, kHexPairs[static_cast<unsigned char>(data[i])].data(), 2);
     return out;
 }
 
@@ -99,43 +122,71 @@ bool TStringFormat_HEX::Accepts(const char* data, int length, bool decoding) con
     if (!decoding) return true;
     length = EffectiveLength(data, length);
     // One table lookup per character: the subclasses' alphabets (MIME Base 64 has 85
-    // characters) make a search per character slow on long cipher texts.
-    bool allowed[256] = {};
-    for (char c : Alphabet()) allowed[static_cast<unsigned char>(c)] = true;
-    for (int i = 0; i < length; ++i)
-        if (!allowed[static_cast<unsigned char>(data[i])]) return false;
-    return true;
+    // characters) make a search per character slow on long cipher texts. The refusals are
+    // gathered over runs of characters, so that the loop has no branch per character.
+    std::uint8_t refused[256];
+    std::memset(refused, 1, sizeof refused);
+    for (char c : Alphabet()) refused[static_cast<unsigned char>(c)] = 0;
+    const auto* in = reinterpret_cast<const unsigned char*>(data);
+    constexpr int kRun = 256;
+    int i = 0;
+    while (i + 8 <= length) {
+        const int end = std::min(length - 7, i + kRun);
+        std::uint8_t any = 0;
+        for (; i < end; i += 8) {
+            std::uint64_t chars;
+            std::memcpy(&chars, in + i, 8);
+            // A tree of ORs, so that the eight lookups do not wait for one another.
+            const auto at = [&](int k) { return refused[(chars >> (8 * k)) & 0xFF]; };
+            any |= static_cast<std::uint8_t>(((at(0) | at(1)) | (at(2) | at(3))) |
+                                             ((at(4) | at(5)) | (at(6) | at(7))));
+        }
+        if (any != 0) return false;
+    }
+    std::uint8_t any = 0;
+    for (; i < length; ++i) any |= refused[in[i]];
+    return any == 0;
 }
 
 Bytes TStringFormat_HEX::TextToBytes(const char* text, int length) const {
     length = EffectiveLength(text, length);
     if (length <= 0) return {};
-    // Both hex classes read digits of either case: the input is upper-cased and looked up
-    // among "0123456789ABCDEFX$".
-    static constexpr std::string_view lookup("0123456789ABCDEFX$", 18);
+    // Both hex classes read digits of either case: every character is taken as upper case and
+    // looked up among "0123456789ABCDEFX$" (kHexValues).
     Bytes out(static_cast<std::size_t>(length) / 2 + 1, '\0');
+    auto* o = reinterpret_cast<unsigned char*>(out.data());
+    const auto* in = reinterpret_cast<const unsigned char*>(text);
     std::size_t pos = 0;
     unsigned nibbles = 0;
     bool prefixSeen = false;
-    for (int i = 0; i < length; ++i) {
-        char c = text[i];
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        std::size_t index = lookup.find(c);
-        if (index == std::string_view::npos) continue;
-        if (index < 16) {
+    int i = 0;
+    for (;;) {
+        // Pairs of digits, as written text is from end to end.
+        if (nibbles % 2 == 0) {
+            for (; i + 2 <= length; i += 2) {
+                const std::uint8_t high = kHexValues[in[i]], low = kHexValues[in[i + 1]];
+                if (((high | low) & kHexNotDigit) != 0) break;
+                o[pos++] = static_cast<unsigned char>(high << 4 | low);
+                nibbles += 2;
+            }
+        }
+        if (i >= length) break;
+        const std::uint8_t value = kHexValues[in[i++]];
+        if (value < 16) {
             if (nibbles % 2 == 0) {
-                out[pos] = static_cast<char>(index << 4);
+                o[pos] = static_cast<unsigned char>(value << 4);
             } else {
-                out[pos] = static_cast<char>(static_cast<unsigned char>(out[pos]) | index);
+                o[pos] = static_cast<unsigned char>(o[pos] | value);
                 ++pos;
             }
             ++nibbles;
-        } else if (!prefixSeen) {
+        } else if (value == kHexPrefix && !prefixSeen) {
             // The first "0x"/"$" marker discards what came before it: "0x1F" is the byte 1F.
             prefixSeen = true;
             pos = 0;
             nibbles = 0;
         }
+        // Separators, and any other character, are skipped.
     }
     out.resize(pos);
     return out;

@@ -1,7 +1,10 @@
 // The MIME Base 64 coders.
 #include "hash/StringFormatMIME64.h"
 
+
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 namespace velkor {
@@ -14,14 +17,44 @@ static_assert(sizeof(kAlphabet) - 1 == 85);
 
 constexpr int kPad = 64;
 
-// Digit values 0-63, "=" 64, everything else -1.
-constexpr std::array<signed char, 256> kValues = [] {
-    std::array<signed char, 256> t{};
-    t.fill(-1);
+// Digit values 0-63, "=" 64, everything else 255.
+constexpr std::array<std::uint8_t, 256> kValues = [] {
+    std::array<std::uint8_t, 256> t{};
+    t.fill(255);
     for (int i = 0; i <= kPad; ++i)
-        t[static_cast<unsigned char>(kAlphabet[i])] = static_cast<signed char>(i);
+        t[static_cast<unsigned char>(kAlphabet[i])] = static_cast<std::uint8_t>(i);
     return t;
 }();
+// kPlaced[k][c]: the value of digit c placed as the k-th character of a group of four (shifted
+// left by 18, 12, 6 or 0 bits); FF000000 (hex) for every other character.
+constexpr std::array<std::array<std::uint32_t, 256>, 4> kPlaced = [] {
+    std::array<std::array<std::uint32_t, 256>, 4> t{};
+    for (int k = 0; k < 4; ++k)
+        for (int c = 0; c < 256; ++c)
+            t[k][c] = kValues[c] < kPad ? static_cast<std::uint32_t>(kValues[c]) << (18 - 6 * k)
+                                        : 0xFF000000U;
+    return t;
+}();
+
+// The two characters of every 12-bit value, so that writing takes one lookup per two
+// characters.
+constexpr std::array<std::array<char, 2>, 4096> kPairs = [] {
+    std::array<std::array<char, 2>, 4096> t{};
+    for (int v = 0; v < 4096; ++v) t[v] = {kAlphabet[v >> 6], kAlphabet[v & 63]};
+    return t;
+}();
+
+// Writes the two 24-bit groups as six bytes, most significant first, and two bytes of filler
+// after them: a single eight-byte store.
+inline void StoreGroups(unsigned char* o, std::uint32_t first, std::uint32_t second) {
+    const std::uint64_t both = (std::uint64_t{first} << 24 | second) << 16;
+    if constexpr (std::endian::native == std::endian::little) {
+        const std::uint64_t bytes = __builtin_bswap64(both);
+        std::memcpy(o, &bytes, 8);
+    } else {
+        std::memcpy(o, &both, 8);
+    }
+}
 
 int Length(const char* p, int length) {
     if (p == nullptr) return 0;
@@ -45,17 +78,21 @@ Bytes TStringFormat_MIME64::BytesToText(const char* data, int length) const {
     const auto* in = reinterpret_cast<const unsigned char*>(data);
     const auto n = static_cast<std::size_t>(length);
     Bytes out((n + 2) / 3 * 4, '=');
-    std::size_t o = 0;
-    for (std::size_t i = 0; i < n; i += 3) {
-        const std::size_t left = n - i;
+    char* o = out.data();
+    std::size_t i = 0;
+    for (; i + 3 <= n; i += 3, o += 4) {
+        const std::uint32_t group = static_cast<std::uint32_t>(in[i]) << 16 |
+                                    static_cast<std::uint32_t>(in[i + 1]) << 8 | in[i + 2];
+        std::memcpy(o, kPairs[group >> 12].data(), 2);
+        std::memcpy(o + 2, kPairs[group & 0xFFF].data(), 2);
+    }
+    // A last group of one or two bytes, zero-filled; the "=" are already in place.
+    if (const std::size_t left = n - i; left != 0) {
         std::uint32_t group = static_cast<std::uint32_t>(in[i]) << 16;
         if (left > 1) group |= static_cast<std::uint32_t>(in[i + 1]) << 8;
-        if (left > 2) group |= in[i + 2];
-        out[o] = kAlphabet[group >> 18];
-        out[o + 1] = kAlphabet[(group >> 12) & 63];
-        if (left > 1) out[o + 2] = kAlphabet[(group >> 6) & 63];
-        if (left > 2) out[o + 3] = kAlphabet[group & 63];
-        o += 4;
+        o[0] = kAlphabet[group >> 18];
+        o[1] = kAlphabet[(group >> 12) & 63];
+        if (left > 1) o[2] = kAlphabet[(group >> 6) & 63];
     }
     return out;
 }
@@ -64,33 +101,43 @@ Bytes TStringFormat_MIME64::TextToBytes(const char* text, int length) const {
     length = Length(text, length);
     if (length <= 0) return {};
     const auto* in = reinterpret_cast<const unsigned char*>(text);
-    // The output length is fixed first: three bytes per group of four, one less for every
-    // "=", those that complete the last group included. Well-formed text thus loses exactly
-    // its filler; "=" inside the text only shortens the output, never lengthens it.
-    std::size_t significant = 0, pads = 0;
-    for (int i = 0; i < length; ++i) {
-        int v = kValues[in[i]];
-        if (v < 0) continue;
-        ++significant;
-        if (v == kPad) ++pads;
-    }
-    const std::size_t groups = (significant + 3) / 4;
-    pads += groups * 4 - significant;
-    const std::size_t size = groups * 3 > pads ? groups * 3 - pads : 0;
+    const auto n = static_cast<std::size_t>(length);
+    // The output length is fixed by the whole text: three bytes per group of four, one less
+    // for every "=", those that complete the last group included. Well-formed text thus loses
+    // exactly its filler; "=" inside the text only shortens the output, never lengthens it.
+    // Every group is written whole into room for the longest result; the cut comes at the end.
+    Bytes out((n + 3) / 4 * 3 + 2, '\0');
+    auto* o = reinterpret_cast<unsigned char*>(out.data());
+    std::size_t significant = 0, pads = 0, i = 0;
 
-    // Every group is written whole; the cut to `size` comes at the end.
-    Bytes out(groups * 3, '\0');
-    std::size_t o = 0;
+    // Runs of eight digits, as written text is up to its last groups: each character's value
+    // comes from a table already shifted to its place in its 24-bit group, and a character
+    // that is no digit sets the top byte, so one test covers all eight. Two groups are stored
+    // as eight bytes, the last two overwritten by the next ones (the output has two to spare).
+    const auto place = [in](std::size_t at) {
+        return (kPlaced[0][in[at]] | kPlaced[1][in[at + 1]]) |
+               (kPlaced[2][in[at + 2]] | kPlaced[3][in[at + 3]]);
+    };
+    for (; i + 8 <= n; i += 8, o += 6) {
+        const std::uint32_t first = place(i), second = place(i + 4);
+        if (((first | second) >> 24) != 0) break;
+        StoreGroups(o, first, second);
+    }
+    significant = i;
+
+    // The rest one character at a time: skipped characters, "=" and the last group.
     std::uint32_t group = 0;
     int count = 0;
-    for (int i = 0; i < length; ++i) {
-        const int v = kValues[in[i]];
-        if (v < 0) continue;
-        group = group << 6 | static_cast<std::uint32_t>(v & 63); // "=" counts as zero bits
+    for (; i < n; ++i) {
+        const std::uint8_t v = kValues[in[i]];
+        if (v > kPad) continue;
+        ++significant;
+        if (v == kPad) ++pads;
+        group = group << 6 | (v & 63U); // "=" counts as zero bits
         if (++count == 4) {
-            out[o] = static_cast<char>(group >> 16);
-            out[o + 1] = static_cast<char>(group >> 8);
-            out[o + 2] = static_cast<char>(group);
+            o[0] = static_cast<unsigned char>(group >> 16);
+            o[1] = static_cast<unsigned char>(group >> 8);
+            o[2] = static_cast<unsigned char>(group);
             o += 3;
             group = 0;
             count = 0;
@@ -98,11 +145,13 @@ Bytes TStringFormat_MIME64::TextToBytes(const char* text, int length) const {
     }
     if (count != 0) {
         group <<= 6 * (4 - count);
-        out[o] = static_cast<char>(group >> 16);
-        out[o + 1] = static_cast<char>(group >> 8);
-        out[o + 2] = static_cast<char>(group);
+        o[0] = static_cast<unsigned char>(group >> 16);
+        o[1] = static_cast<unsigned char>(group >> 8);
+        o[2] = static_cast<unsigned char>(group);
     }
-    out.resize(size);
+    const std::size_t groups = (significant + 3) / 4;
+    pads += groups * 4 - significant;
+    out.resize(groups * 3 > pads ? groups * 3 - pads : 0);
     return out;
 }
 

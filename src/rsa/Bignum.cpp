@@ -3,10 +3,9 @@
 // Every loop runs over significant limbs only, so numbers kept in oversized arrays stay cheap.
 #include "rsa/Bignum.h"
 
-#include "base/Wipe.h"
-
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 namespace velkor {
 
@@ -14,57 +13,192 @@ namespace {
 
 constexpr int kDoubleLimbs = 2 * MaxLimbs;
 
+// The products and divisions work on pairs of limbs, one 64-bit word each, so that a single
+// 64 x 64 -> 128-bit multiplication does the work of four limb products. A number of n limbs
+// is (n + 1) / 2 words, the low limb of each pair in the low half; the results are the same
+// numbers as limb by limb, only found in fewer steps.
+using Wide = std::uint64_t;
+__extension__ typedef unsigned __int128 WideProduct;
+constexpr int kMaxWide = (MaxLimbs + 1) / 2;
+constexpr int kDoubleWide = 2 * kMaxWide;
+
 void WipeLimbs(Limb* p, int n) {
     if (n > 0) WipeBytes(p, 0, static_cast<std::size_t>(n) * sizeof(Limb));
 }
 
-// t[0 .. bs+cs) = b * c, from the significant limbs of both factors.
-void MulSignificant(Limb* t, const Limb* b, int bs, const Limb* c, int cs) {
-    NumAssignZero(t, bs + cs);
-    for (int i = 0; i < bs; ++i) t[i + cs] += NumAddLimbMul(t + i, t + i, b[i], c, cs);
+void WipeWide(Wide* p, int n) {
+    if (n > 0) WipeBytes(p, 0, static_cast<std::size_t>(n) * sizeof(Wide));
 }
 
-// The long division behind NumDivMod, NumMod and NumModMul. q may be null when only the
-// remainder is wanted; the remainder is written over rn limbs. Every read of c and d happens
-// before q or r is written, so either may alias c or d.
-void DivSignificant(Limb* q, Limb* r, int rn, const Limb* c, int cn, const Limb* d, int dn) {
-    const int ds = NumLimbCount(d, dn);
-    if (ds == 0) return;
-    const int cs = NumLimbCount(c, cn);
-    const unsigned shift = 32 - LimbBitLength(d[ds - 1]);
+int WideCount(int limbs) {
+    return (limbs + 1) / 2;
+}
 
-    Limb w[kDoubleLimbs + 1];
-    Limb v[MaxLimbs];
-    // The working remainder only ever holds the shifted significant part of c; the limbs above
-    // it would yield zero quotient limbs, so the loop can start at cs - ds.
-    NumAssignZero(w, ds);
-    w[cs] = NumShiftLeft(w, c, shift, cs);
-    NumAssignZero(v, ds); // only so that optimisers can see v is set before it is read
-    NumShiftLeft(v, d, shift, ds);
-    const Limb t = v[ds - 1];
+// w[0 .. (n + 1) / 2) = the n limbs of a.
+void Pack(Wide* w, const Limb* a, int n) {
+    const int pairs = n / 2;
+    for (int i = 0; i < pairs; ++i) w[i] = Wide{a[2 * i]} | Wide{a[2 * i + 1]} << 32;
+    if (n % 2 != 0) w[pairs] = a[n - 1];
+}
 
-    if (q != nullptr) NumAssignZero(q, cn);
+// a[0 .. n) = w (wn words), zero above it.
+void Unpack(Limb* a, int n, const Wide* w, int wn) {
+    for (int i = 0; i < n; ++i)
+        a[i] = i / 2 < wn ? static_cast<Limb>(w[i / 2] >> (32 * (i % 2))) : 0;
+}
+
+int SignificantWide(const Wide* w, int n) {
+    while (n > 0 && w[n - 1] == 0) --n;
+    return n;
+}
+
+// t[0 .. bs + cs) = b * c, schoolbook over the significant words of both factors.
+void WideMul(Wide* t, const Wide* b, int bs, const Wide* c, int cs) {
+    for (int i = 0; i < bs + cs; ++i) t[i] = 0;
+    for (int i = 0; i < bs; ++i) {
+        const Wide x = b[i];
+        if (x == 0) continue; // t[i + cs] is still zero
+        Wide carry = 0;
+        for (int j = 0; j < cs; ++j) {
+            // x * c[j] + t[i + j] + carry is at most 2^128 - 1.
+            const WideProduct p = WideProduct{x} * c[j] + t[i + j] + carry;
+            t[i + j] = static_cast<Wide>(p);
+            carry = static_cast<Wide>(p >> 64);
+        }
+        t[i + cs] = carry;
+    }
+}
+
+// a[0 .. n) -= e * v[0 .. n); returns the word to take from the next higher word.
+Wide WideSubMul(Wide* a, Wide e, const Wide* v, int n) {
+    Wide borrow = 0;
+    for (int j = 0; j < n; ++j) {
+        const WideProduct p = WideProduct{e} * v[j] + borrow;
+        const Wide low = static_cast<Wide>(p);
+        const Wide aj = a[j];
+        a[j] = aj - low;
+        // The high word is below 2^64 - 1 whenever the low word is non-zero: no wrap.
+        borrow = static_cast<Wide>(p >> 64) + (aj < low ? 1 : 0);
+    }
+    return borrow;
+}
+
+Wide WideSub(Wide* a, const Wide* v, int n) {
+    Wide borrow = 0;
+    for (int j = 0; j < n; ++j) {
+        const Wide aj = a[j];
+        const Wide d = aj - v[j];
+        const Wide next = (aj < v[j] || (aj == v[j] && borrow != 0)) ? 1 : 0;
+        a[j] = d - borrow;
+        borrow = next;
+    }
+    return borrow;
+}
+
+// a >= v over n words.
+bool WideNotBelow(const Wide* a, const Wide* v, int n) {
+    for (int j = n - 1; j >= 0; --j)
+        if (a[j] != v[j]) return a[j] > v[j];
+    return true;
+}
+
+// A divisor made ready once for any number of reductions: shifted left until the top bit of
+// its top word is set, with what the quotient estimate needs.
+struct TDivisor {
+    Wide V[kMaxWide];
+    int Size = 0; // significant words, 0 for a zero divisor
+    unsigned Shift = 0;
+    Wide Top = 0;
+    // floor((2^128 - 1) / (Top + 1)) - 2^64, unless Top is all ones.
+    Wide Reciprocal = 0;
+
+    TDivisor(const Limb* d, int dn) {
+        const int limbs = NumLimbCount(d, dn);
+        if (limbs == 0) return;
+        Pack(V, d, limbs);
+        Size = WideCount(limbs);
+        Shift = 64 - static_cast<unsigned>(std::bit_width(V[Size - 1]));
+        if (Shift != 0) {
+            for (int i = Size - 1; i > 0; --i) V[i] = V[i] << Shift | V[i - 1] >> (64 - Shift);
+            V[0] <<= Shift;
+        }
+        Top = V[Size - 1];
+        if (Top != ~Wide{0})
+            Reciprocal = static_cast<Wide>(~WideProduct{0} / (WideProduct{Top} + 1));
+    }
+    TDivisor(const TDivisor&) = delete;
+    TDivisor& operator=(const TDivisor&) = delete;
+    ~TDivisor() { WipeWide(V, Size); }
+
+    // A quotient word that never exceeds floor((hi * 2^64 + lo) / (Top + 1)), hence never the
+    // true one, and falls short of it by a few units at most: the product with the reciprocal
+    // (2^64 + Reciprocal), with the low parts dropped. Needs hi <= Top.
+    Wide Estimate(Wide hi, Wide lo) const {
+        if (Top == ~Wide{0}) return hi;
+        const WideProduct sum =
+            WideProduct{lo} + WideProduct{hi} * Reciprocal + ((WideProduct{lo} * Reciprocal) >> 64);
+        return hi + static_cast<Wide>(sum >> 64);
+    }
+};
+
+// Normalised long division of c (cs significant words) by the divisor: the remainder goes to
+// r (divisor.Size words) and, when q is given, the quotient to q[0 .. cs - Size] (nothing when
+// c is the shorter). w is the working remainder, cs + 1 words; the caller wipes it.
+void WideDivide(Wide* q, Wide* r, const Wide* c, int cs, const TDivisor& divisor, Wide* w) {
+    const int ds = divisor.Size;
+    const unsigned shift = divisor.Shift;
+    for (int i = cs; i < ds; ++i) w[i] = 0;
+    if (shift == 0) {
+        for (int i = 0; i < cs; ++i) w[i] = c[i];
+        w[cs] = 0;
+    } else {
+        Wide carry = 0;
+        for (int i = 0; i < cs; ++i) {
+            w[i] = c[i] << shift | carry;
+            carry = c[i] >> (64 - shift);
+        }
+        w[cs] = carry;
+    }
+    const Wide* v = divisor.V;
     for (int i = cs - ds; i >= 0; --i) {
-        Limb e = t == 0xFFFFFFFFU ? w[i + ds] : LimbDiv(w + i + ds - 1, t + 1);
-        w[i + ds] -= NumSubLimbMul(w + i, w + i, e, v, ds);
-        while (w[i + ds] != 0 || NumCompare(w + i, v, ds) >= 0) {
+        Wide e = divisor.Estimate(w[i + ds], w[i + ds - 1]);
+        if (e != 0) w[i + ds] -= WideSubMul(w + i, e, v, ds);
+        while (w[i + ds] != 0 || WideNotBelow(w + i, v, ds)) {
             ++e;
-            w[i + ds] -= NumSub(w + i, w + i, v, ds);
+            w[i + ds] -= WideSub(w + i, v, ds);
         }
         if (q != nullptr) q[i] = e;
     }
+    if (shift == 0) {
+        for (int i = 0; i < ds; ++i) r[i] = w[i];
+    } else {
+        for (int i = 0; i < ds; ++i)
+            r[i] = w[i] >> shift | (i + 1 < ds ? w[i + 1] << (64 - shift) : 0);
+    }
+}
 
-    NumAssignZero(r, rn);
-    NumShiftRight(r, w, shift, ds);
+// Scratch of one modular multiplication of factors below 2^(64 * kMaxWide).
+struct TProductScratch {
+    Wide Product[kDoubleWide];
+    Wide Remainder[kDoubleWide + 1];
+};
 
-    WipeLimbs(w, std::max(cs + 1, ds));
-    WipeLimbs(v, ds);
+// a (divisor.Size words) = b (bn words) * c (cn words) mod the divisor; a may be b or c.
+void WideModMul(Wide* a, const Wide* b, int bn, const Wide* c, int cn, const TDivisor& divisor,
+                TProductScratch& s) {
+    const int bs = SignificantWide(b, bn);
+    const int cs = SignificantWide(c, cn);
+    WideMul(s.Product, b, bs, c, cs);
+    WideDivide(nullptr, a, s.Product, bs + cs, divisor, s.Remainder);
 }
 
 } // namespace
 
 void WipeBytes(void* p, std::uint8_t value, std::size_t count) {
-    SecureWipe(p, count, value);
+    std::memset(p, value, count);
+    // The compiler must assume that the area is read after the fill, so the fill stays even
+    // when the area is a local about to go out of scope.
+    asm volatile("" : : "r"(p) : "memory");
 }
 
 void NumAssign(Limb* a, const Limb* b, int n) {
@@ -103,13 +237,18 @@ Limb NumSub(Limb* a, const Limb* b, const Limb* c, int n) {
 }
 
 void NumMul(Limb* a, const Limb* b, const Limb* c, int n) {
-    Limb t[kDoubleLimbs];
-    const int bs = NumLimbCount(b, n);
-    const int cs = NumLimbCount(c, n);
-    MulSignificant(t, b, bs, c, cs);
-    NumAssign(a, t, bs + cs);
-    NumAssignZero(a + bs + cs, 2 * n - (bs + cs));
-    WipeLimbs(t, bs + cs);
+    Wide x[kMaxWide];
+    Wide y[kMaxWide];
+    Wide t[kDoubleWide];
+    const int bs = WideCount(NumLimbCount(b, n));
+    const int cs = WideCount(NumLimbCount(c, n));
+    Pack(x, b, NumLimbCount(b, n));
+    Pack(y, c, NumLimbCount(c, n));
+    WideMul(t, x, bs, y, cs);
+    Unpack(a, 2 * n, t, bs + cs);
+    WipeWide(x, bs);
+    WipeWide(y, cs);
+    WipeWide(t, bs + cs);
 }
 
 Limb NumShiftLeft(Limb* a, const Limb* b, unsigned k, int n) {
@@ -142,40 +281,85 @@ Limb NumShiftRight(Limb* a, const Limb* b, unsigned k, int n) {
     return carry;
 }
 
+namespace {
+
+// q (qn limbs, when given) = c / d and r (rn limbs) = c mod d; nothing is written for a zero d.
+// Everything is read before q or r is written, so either may alias c or d.
+void DivideLimbs(Limb* q, int qn, Limb* r, int rn, const Limb* c, int cn, const Limb* d, int dn) {
+    const TDivisor divisor(d, dn);
+    if (divisor.Size == 0) return;
+    const int climbs = NumLimbCount(c, cn);
+    const int cs = WideCount(climbs);
+    Wide x[kDoubleWide];
+    Wide w[kDoubleWide + 1];
+    Wide quotient[kDoubleWide];
+    Wide remainder[kMaxWide];
+    Pack(x, c, climbs);
+    const int qs = cs >= divisor.Size ? cs - divisor.Size + 1 : 0;
+    WideDivide(q != nullptr ? quotient : nullptr, remainder, x, cs, divisor, w);
+    if (q != nullptr) Unpack(q, qn, quotient, qs);
+    Unpack(r, rn, remainder, divisor.Size);
+    WipeWide(x, cs);
+    WipeWide(w, std::max(cs + 1, divisor.Size));
+    if (q != nullptr) WipeWide(quotient, qs);
+    WipeWide(remainder, divisor.Size);
+}
+
+} // namespace
+
 void NumDivMod(Limb* q, Limb* r, const Limb* c, int cn, const Limb* d, int dn) {
-    DivSignificant(q, r, dn, c, cn, d, dn);
+    DivideLimbs(q, cn, r, dn, c, cn, d, dn);
 }
 
 void NumMod(Limb* r, const Limb* b, int bn, const Limb* c, int cn) {
-    DivSignificant(nullptr, r, cn, b, bn, c, cn);
+    DivideLimbs(nullptr, 0, r, cn, b, bn, c, cn);
 }
 
 void NumModMul(Limb* a, const Limb* b, const Limb* c, const Limb* d, int n) {
-    Limb t[kDoubleLimbs];
-    const int bs = NumLimbCount(b, n);
-    const int cs = NumLimbCount(c, n);
-    MulSignificant(t, b, bs, c, cs);
-    DivSignificant(nullptr, a, n, t, bs + cs, d, n);
-    WipeLimbs(t, bs + cs);
+    const TDivisor divisor(d, n);
+    if (divisor.Size == 0) return;
+    Wide x[kMaxWide];
+    Wide y[kMaxWide];
+    Wide result[kMaxWide];
+    TProductScratch scratch;
+    const int bs = WideCount(NumLimbCount(b, n));
+    const int cs = WideCount(NumLimbCount(c, n));
+    Pack(x, b, NumLimbCount(b, n));
+    Pack(y, c, NumLimbCount(c, n));
+    WideMul(scratch.Product, x, bs, y, cs);
+    WideDivide(nullptr, result, scratch.Product, bs + cs, divisor, scratch.Remainder);
+    Unpack(a, n, result, divisor.Size);
+    WipeWide(x, bs);
+    WipeWide(y, cs);
+    WipeWide(result, divisor.Size);
+    WipeWide(scratch.Product, bs + cs);
+    WipeWide(scratch.Remainder, std::max(bs + cs + 1, divisor.Size));
 }
 
 void NumModExp(Limb* a, const Limb* b, const Limb* c, int cn, const Limb* d, int dn) {
     if (dn <= 0) return;
-    Limb p1[MaxLimbs];
-    Limb p2[MaxLimbs];
-    Limb p3[MaxLimbs];
-    Limb t[MaxLimbs];
-    const Limb* powers[4] = {nullptr, p1, p2, p3};
-
-    // P1 is b itself, not reduced; with a zero modulus the products below write nothing, so
-    // P2, P3 and t keep the values set here.
-    NumAssign(p1, b, dn);
-    NumAssignZero(p2, dn);
-    NumAssignZero(p3, dn);
-    NumModMul(p2, p1, b, d, dn);
-    NumModMul(p3, p2, b, d, dn);
-    NumAssignZero(t, dn);
+    const TDivisor divisor(d, dn);
+    if (divisor.Size == 0) {
+        // No product can be reduced by a zero modulus, so the running value stays 1.
+        NumAssignZero(a, dn);
+        a[0] = 1;
+        return;
+    }
+    // The powers and the running value in words, each as long as the modulus, except P1: it
+    // is b itself, not reduced, so it may be longer.
+    const int ds = divisor.Size;
+    Wide p1[kMaxWide] = {};
+    Wide p2[kMaxWide] = {};
+    Wide p3[kMaxWide] = {};
+    Wide t[kMaxWide] = {};
+    TProductScratch scratch;
+    const int p1n = WideCount(NumLimbCount(b, dn));
+    Pack(p1, b, NumLimbCount(b, dn));
+    WideModMul(p2, p1, p1n, p1, p1n, divisor, scratch);
+    WideModMul(p3, p2, ds, p1, p1n, divisor, scratch);
     t[0] = 1;
+    const Wide* powers[4] = {nullptr, p1, p2, p3};
+    const int lengths[4] = {0, p1n, ds, ds};
 
     const int cs = NumLimbCount(c, cn);
     for (int i = cs - 1; i >= 0; --i) {
@@ -188,19 +372,23 @@ void NumModExp(Limb* a, const Limb* b, const Limb* c, int cn, const Limb* d, int
             }
         }
         for (int g = 0; g < bits / 2; ++g) {
-            NumModMul(t, t, t, d, dn);
-            NumModMul(t, t, t, d, dn);
+            WideModMul(t, t, ds, t, ds, divisor, scratch);
+            WideModMul(t, t, ds, t, ds, divisor, scratch);
             const Limb s = x >> 30;
-            if (s != 0) NumModMul(t, t, powers[s], d, dn);
+            if (s != 0) WideModMul(t, t, ds, powers[s], lengths[s], divisor, scratch);
             x <<= 2;
         }
     }
 
-    NumAssign(a, t, dn);
-    WipeLimbs(p1, dn);
-    WipeLimbs(p2, dn);
-    WipeLimbs(p3, dn);
-    WipeLimbs(t, dn);
+    Unpack(a, dn, t, ds);
+    // The scratch is shared by every product above and wiped once, here.
+    const int longest = std::max(p1n, ds);
+    WipeWide(p1, longest);
+    WipeWide(p2, longest);
+    WipeWide(p3, longest);
+    WipeWide(t, longest);
+    WipeWide(scratch.Product, 2 * longest);
+    WipeWide(scratch.Remainder, 2 * longest + 1);
 }
 
 void NumModInverse(Limb* a, const Limb* b, const Limb* c, int n) {

@@ -211,6 +211,26 @@ TEST(FormatClasses, RoundTripsOfEveryFormat) {
     }
 }
 
+// The readers take whole groups at a time while the text is plain digits and fall back to one
+// character at a time; a separator or a refused character at any position, inside a group or
+// on its edge, must be treated as in the slow path.
+TEST(FormatClasses, SeparatorOrForeignCharacterAtAnyPositionOfALongText) {
+    std::mt19937 rng(1016);
+    std::string data(100, '\0');
+    for (char& ch : data) ch = static_cast<char>(rng());
+    for (std::int32_t format : {fmtHEX, fmtMIME64}) {
+        const std::string text = ToFormat(data, format);
+        for (std::size_t at = 0; at <= text.size(); ++at) {
+            std::string spaced = text;
+            spaced.insert(at, " \r\n");
+            EXPECT_EQ(Hex(FromFormat(spaced, format)), Hex(data)) << format << " at " << at;
+            std::string foreign = text;
+            foreign.insert(at, "#");
+            EXPECT_THROW(FromFormat(foreign, format), EStringFormat) << format << " at " << at;
+        }
+    }
+}
+
 TEST(FormatClasses, MimeMatchesOpenSslsEncoder) {
     std::mt19937 rng(2045);
     for (int i = 0; i < 200; ++i) {
