@@ -2,6 +2,7 @@
 // keys) and the shapes of the wide-block variants, "DES Triple 24byte" above all.
 #include "cipher/DES.h"
 
+#include "TestBytes.h"
 #include "TestVectors.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 
 using namespace velkor;
 using velkor::test::Hex;
+using velkor::test::RandomBytes;
 using velkor::test::ReadVectors;
 using velkor::test::Unhex;
 
@@ -27,12 +29,6 @@ template <class C> Bytes Decipher(const Bytes& key, Bytes block) {
     c.Init(key.data(), static_cast<int>(key.size()), nullptr);
     c.DecipherBlock(block.data());
     return block;
-}
-
-Bytes RandomBytes(std::mt19937& rng, std::size_t n) {
-    Bytes b(n, '\0');
-    for (auto& ch : b) ch = static_cast<char>(rng() & 0xFF);
-    return b;
 }
 
 } // namespace

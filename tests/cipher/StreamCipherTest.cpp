@@ -7,6 +7,7 @@
 #include "cipher/Sapphire.h"
 #include "hash/Sapphire.h"
 
+#include "TestBytes.h"
 #include "TestVectors.h"
 
 #include <gtest/gtest.h>
@@ -18,12 +19,7 @@ namespace velkor {
 namespace {
 
 using test::Hex;
-
-Bytes RandomBytes(std::mt19937& rng, std::size_t n) {
-    Bytes b(n, '\0');
-    for (auto& ch : b) ch = static_cast<char>(rng() & 0xFF);
-    return b;
-}
+using test::RandomBytes;
 
 TCipherRef Keyed(const std::string& name, const Bytes& key, TCipherMode mode) {
     TCipherClass cls = FindCipherClass(name);

@@ -4,6 +4,7 @@
 // flipped input bit.
 #include "hash/HashRegistry.h"
 
+#include "TestBytes.h"
 #include "TestVectors.h"
 
 #include <gtest/gtest.h>
@@ -15,12 +16,7 @@ namespace velkor {
 namespace {
 
 using test::Hex;
-
-Bytes RandomBytes(std::mt19937& rng, std::size_t n) {
-    Bytes b(n, '\0');
-    for (auto& ch : b) ch = static_cast<char>(rng() & 0xFF);
-    return b;
-}
+using test::RandomBytes;
 
 Bytes DigestOfPieces(THash& h, const Bytes& data, std::size_t split) {
     h.Start();
