@@ -21,6 +21,21 @@ namespace velkor::test {
 // reference(key, block) -> the block enciphered by the other implementation under the raw key.
 using BlockReference = std::function<Bytes(const Bytes& key, const Bytes& block)>;
 
+// One block through a fresh object of class C keyed with the raw key.
+template <class C> Bytes Enciphered(const Bytes& key, Bytes block) {
+    C c;
+    c.Init(key.data(), static_cast<int>(key.size()), nullptr);
+    c.EncipherBlock(block.data());
+    return block;
+}
+
+template <class C> Bytes Deciphered(const Bytes& key, Bytes block) {
+    C c;
+    c.Init(key.data(), static_cast<int>(key.size()), nullptr);
+    c.DecipherBlock(block.data());
+    return block;
+}
+
 // How many blocks each key enciphers.
 inline constexpr int kBlocksPerKey = 4;
 

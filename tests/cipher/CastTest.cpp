@@ -16,18 +16,12 @@
 #include <cstring>
 
 using namespace velkor;
+using velkor::test::Enciphered;
 using velkor::test::Hex;
 using velkor::test::U8;
 using velkor::test::Unhex;
 
 namespace {
-
-template <class C> Bytes Encipher(const Bytes& key, Bytes block) {
-    C c;
-    c.Init(key.data(), static_cast<int>(key.size()), nullptr);
-    c.EncipherBlock(block.data());
-    return block;
-}
 
 Bytes BotanBlock(const char* name, const Bytes& key, const Bytes& block) {
     auto c = Botan::BlockCipher::create_or_throw(name);
@@ -74,23 +68,23 @@ TEST(Cast, ShortKeysAreZeroPadded) {
         SCOPED_TRACE(n);
         const Bytes padded = key.substr(0, n) + Bytes(16 - n, '\0');
         if (n <= 10)
-            EXPECT_NE(Encipher<TCipher_Cast128>(key.substr(0, n), block8),
-                      Encipher<TCipher_Cast128>(padded, block8));
+            EXPECT_NE(Enciphered<TCipher_Cast128>(key.substr(0, n), block8),
+                      Enciphered<TCipher_Cast128>(padded, block8));
         else
-            EXPECT_EQ(Encipher<TCipher_Cast128>(key.substr(0, n), block8),
-                      Encipher<TCipher_Cast128>(padded, block8));
+            EXPECT_EQ(Enciphered<TCipher_Cast128>(key.substr(0, n), block8),
+                      Enciphered<TCipher_Cast128>(padded, block8));
     }
-    EXPECT_EQ(Encipher<TCipher_Cast128>(key, block8),
-              Encipher<TCipher_Cast128>(key.substr(0, 16), block8));
+    EXPECT_EQ(Enciphered<TCipher_Cast128>(key, block8),
+              Enciphered<TCipher_Cast128>(key.substr(0, 16), block8));
     // CAST-256: every length pads to 32 bytes.
     for (std::size_t n : {0, 1, 15, 16, 17, 24, 31}) {
         SCOPED_TRACE(n);
         const Bytes padded = key.substr(0, n) + Bytes(32 - n, '\0');
-        EXPECT_EQ(Encipher<TCipher_Cast256>(key.substr(0, n), block16),
-                  Encipher<TCipher_Cast256>(padded, block16));
+        EXPECT_EQ(Enciphered<TCipher_Cast256>(key.substr(0, n), block16),
+                  Enciphered<TCipher_Cast256>(padded, block16));
     }
-    EXPECT_EQ(Encipher<TCipher_Cast256>(key + "extra", block16),
-              Encipher<TCipher_Cast256>(key, block16));
+    EXPECT_EQ(Enciphered<TCipher_Cast256>(key + "extra", block16),
+              Enciphered<TCipher_Cast256>(key, block16));
 }
 
 // RFC 2144 B.2, the full maintenance test: a million rounds of enciphering each half of a and

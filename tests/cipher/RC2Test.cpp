@@ -23,6 +23,8 @@ using velkor::test::Unhex;
 
 namespace {
 
+constexpr auto ClassEncipher = &test::Enciphered<TCipher_RC2>;
+
 Bytes Encipher(const Bytes& key, int bits, Bytes block) {
     std::uint32_t schedule[rc2::kScheduleWords];
     rc2::ExpandKey(U8(key), key.size(), bits, schedule);
@@ -34,13 +36,6 @@ Bytes Decipher(const Bytes& key, int bits, Bytes block) {
     std::uint32_t schedule[rc2::kScheduleWords];
     rc2::ExpandKey(U8(key), key.size(), bits, schedule);
     rc2::Decipher(schedule, U8(block));
-    return block;
-}
-
-Bytes ClassEncipher(const Bytes& key, Bytes block) {
-    TCipher_RC2 c;
-    c.Init(key.data(), static_cast<int>(key.size()), nullptr);
-    c.EncipherBlock(block.data());
     return block;
 }
 

@@ -18,12 +18,7 @@ using velkor::test::Unhex;
 
 namespace {
 
-Bytes Encipher(const Bytes& key, Bytes block) {
-    TCipher_RC6 c;
-    c.Init(key.data(), static_cast<int>(key.size()), nullptr);
-    c.EncipherBlock(block.data());
-    return block;
-}
+constexpr auto Encipher = &test::Enciphered<TCipher_RC6>;
 
 Bytes CryptoppRC6(const Bytes& key, const Bytes& block) {
     CryptoPP::RC6::Encryption e(U8(key), key.size());

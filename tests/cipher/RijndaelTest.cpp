@@ -19,12 +19,7 @@ using velkor::test::Unhex;
 
 namespace {
 
-Bytes Encipher(const Bytes& key, Bytes block) {
-    TCipher_Rijndael c;
-    c.Init(key.data(), static_cast<int>(key.size()), nullptr);
-    c.EncipherBlock(block.data());
-    return block;
-}
+constexpr auto Encipher = &test::Enciphered<TCipher_Rijndael>;
 
 Bytes BotanAes(const Bytes& key, const Bytes& block) {
     auto c = Botan::BlockCipher::create_or_throw("AES-" + std::to_string(key.size() * 8));

@@ -18,12 +18,7 @@ using velkor::test::Unhex;
 
 namespace {
 
-Bytes Encipher(const Bytes& key, Bytes block) {
-    TCipher_Twofish c;
-    c.Init(key.data(), static_cast<int>(key.size()), nullptr);
-    c.EncipherBlock(block.data());
-    return block;
-}
+constexpr auto Encipher = &test::Enciphered<TCipher_Twofish>;
 
 Bytes BotanTwofish(const Bytes& key, const Bytes& block) {
     auto c = Botan::BlockCipher::create_or_throw("Twofish");
