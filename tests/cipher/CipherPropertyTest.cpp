@@ -3,6 +3,7 @@
 // bytes whether a range is processed at once or in whole-block pieces, and depend on its key.
 #include "cipher/CipherRegistry.h"
 
+#include "CaseNames.h"
 #include "TestBytes.h"
 #include "TestVectors.h"
 
@@ -128,12 +129,7 @@ std::vector<std::string> RegisteredCiphers() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Registered, EveryCipher, ::testing::ValuesIn(RegisteredCiphers()),
-                         [](const ::testing::TestParamInfo<std::string>& p) {
-                             std::string name = p.param;
-                             for (char& ch : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                             return name;
-                         });
+                         test::TextCaseName);
 
 } // namespace
 } // namespace velkor

@@ -7,6 +7,7 @@
 #include "cipher/Sapphire.h"
 #include "hash/Sapphire.h"
 
+#include "CaseNames.h"
 #include "TestBytes.h"
 #include "TestVectors.h"
 
@@ -129,12 +130,7 @@ TEST(SapphireCipher, EmptyKeyRunsTheHashConstruction) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Registered, StreamCipher, ::testing::Values("RC4", "Sapphire II"),
-                         [](const ::testing::TestParamInfo<std::string>& p) {
-                             std::string name = p.param;
-                             for (char& ch : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                             return name;
-                         });
+                         test::TextCaseName);
 
 } // namespace
 } // namespace velkor

@@ -4,6 +4,7 @@
 // flipped input bit.
 #include "hash/HashRegistry.h"
 
+#include "CaseNames.h"
 #include "TestBytes.h"
 #include "TestVectors.h"
 
@@ -94,12 +95,7 @@ std::vector<std::string> RegisteredHashes() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Registered, EveryHash, ::testing::ValuesIn(RegisteredHashes()),
-                         [](const ::testing::TestParamInfo<std::string>& p) {
-                             std::string name = p.param;
-                             for (char& ch : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                             return name;
-                         });
+                         test::TextCaseName);
 
 } // namespace
 } // namespace velkor
