@@ -6,7 +6,7 @@
 
 #include "cipher/CipherManager.h"
 
-#include "BlockDifferential.h"
+#include "BlockReference.h"
 
 #include <botan/block_cipher.h>
 #include <cryptopp/cast.h>
@@ -14,44 +14,28 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <vector>
 
 using namespace velkor;
+using velkor::test::Enciphered;
 using velkor::test::Hex;
+using velkor::test::U8;
 using velkor::test::Unhex;
 
 namespace {
 
-template <class C> Bytes Encipher(const Bytes& key, Bytes block) {
-    C c;
-    c.Init(key.data(), static_cast<int>(key.size()), nullptr);
-    c.EncipherBlock(block.data());
-    return block;
-}
-
 Bytes BotanBlock(const char* name, const Bytes& key, const Bytes& block) {
     auto c = Botan::BlockCipher::create_or_throw(name);
-    c->set_key(reinterpret_cast<const std::uint8_t*>(key.data()), key.size());
+    c->set_key(U8(key), key.size());
     Bytes out(block.size(), '\0');
-    c->encrypt(reinterpret_cast<const std::uint8_t*>(block.data()),
-               reinterpret_cast<std::uint8_t*>(out.data()));
+    c->encrypt(U8(block), U8(out));
     return out;
 }
 
 template <class E> Bytes Cryptopp(const Bytes& key, const Bytes& block) {
-    E e(reinterpret_cast<const CryptoPP::byte*>(key.data()), key.size());
+    E e(U8(key), key.size());
     Bytes out(block.size(), '\0');
-    e.ProcessBlock(reinterpret_cast<const CryptoPP::byte*>(block.data()),
-                   reinterpret_cast<CryptoPP::byte*>(out.data()));
+    e.ProcessBlock(U8(block), U8(out));
     return out;
-}
-
-// The key lengths of 0 to `max` bytes that a reference takes.
-template <class Valid> std::vector<std::size_t> Lengths(std::size_t max, Valid valid) {
-    std::vector<std::size_t> lengths;
-    for (std::size_t n = 0; n <= max; ++n)
-        if (valid(n)) lengths.push_back(n);
-    return lengths;
 }
 
 } // namespace
@@ -84,23 +68,23 @@ TEST(Cast, ShortKeysAreZeroPadded) {
         SCOPED_TRACE(n);
         const Bytes padded = key.substr(0, n) + Bytes(16 - n, '\0');
         if (n <= 10)
-            EXPECT_NE(Encipher<TCipher_Cast128>(key.substr(0, n), block8),
-                      Encipher<TCipher_Cast128>(padded, block8));
+            EXPECT_NE(Enciphered<TCipher_Cast128>(key.substr(0, n), block8),
+                      Enciphered<TCipher_Cast128>(padded, block8));
         else
-            EXPECT_EQ(Encipher<TCipher_Cast128>(key.substr(0, n), block8),
-                      Encipher<TCipher_Cast128>(padded, block8));
+            EXPECT_EQ(Enciphered<TCipher_Cast128>(key.substr(0, n), block8),
+                      Enciphered<TCipher_Cast128>(padded, block8));
     }
-    EXPECT_EQ(Encipher<TCipher_Cast128>(key, block8),
-              Encipher<TCipher_Cast128>(key.substr(0, 16), block8));
+    EXPECT_EQ(Enciphered<TCipher_Cast128>(key, block8),
+              Enciphered<TCipher_Cast128>(key.substr(0, 16), block8));
     // CAST-256: every length pads to 32 bytes.
     for (std::size_t n : {0, 1, 15, 16, 17, 24, 31}) {
         SCOPED_TRACE(n);
         const Bytes padded = key.substr(0, n) + Bytes(32 - n, '\0');
-        EXPECT_EQ(Encipher<TCipher_Cast256>(key.substr(0, n), block16),
-                  Encipher<TCipher_Cast256>(padded, block16));
+        EXPECT_EQ(Enciphered<TCipher_Cast256>(key.substr(0, n), block16),
+                  Enciphered<TCipher_Cast256>(padded, block16));
     }
-    EXPECT_EQ(Encipher<TCipher_Cast256>(key + "extra", block16),
-              Encipher<TCipher_Cast256>(key, block16));
+    EXPECT_EQ(Enciphered<TCipher_Cast256>(key + "extra", block16),
+              Enciphered<TCipher_Cast256>(key, block16));
 }
 
 // RFC 2144 B.2, the full maintenance test: a million rounds of enciphering each half of a and
@@ -129,12 +113,13 @@ TEST(Cast, Cast128SameAsBotanAndCryptopp) {
     auto botan = Botan::BlockCipher::create_or_throw("CAST-128");
     test::ExpectSameAsReference(
         TCipher_Cast128::Class(),
-        Lengths(16, [&](std::size_t n) { return botan->valid_keylength(n); }), 200,
+        test::KeyLengths(0, 16, [&](std::size_t n) { return botan->valid_keylength(n); }), 200,
         [](const Bytes& k, const Bytes& d) { return BotanBlock("CAST-128", k, d); }, 18001);
     test::ExpectSameAsReference(
         TCipher_Cast128::Class(),
-        Lengths(16,
-                [](std::size_t n) { return CryptoPP::CAST128::Encryption().IsValidKeyLength(n); }),
+        test::KeyLengths(
+            0, 16,
+            [](std::size_t n) { return CryptoPP::CAST128::Encryption().IsValidKeyLength(n); }),
         200, Cryptopp<CryptoPP::CAST128::Encryption>, 18002);
 }
 
@@ -142,11 +127,12 @@ TEST(Cast, Cast256SameAsBotanAndCryptopp) {
     auto botan = Botan::BlockCipher::create_or_throw("CAST-256");
     test::ExpectSameAsReference(
         TCipher_Cast256::Class(),
-        Lengths(32, [&](std::size_t n) { return botan->valid_keylength(n); }), 200,
+        test::KeyLengths(0, 32, [&](std::size_t n) { return botan->valid_keylength(n); }), 200,
         [](const Bytes& k, const Bytes& d) { return BotanBlock("CAST-256", k, d); }, 19001);
     test::ExpectSameAsReference(
         TCipher_Cast256::Class(),
-        Lengths(32,
-                [](std::size_t n) { return CryptoPP::CAST256::Encryption().IsValidKeyLength(n); }),
+        test::KeyLengths(
+            0, 32,
+            [](std::size_t n) { return CryptoPP::CAST256::Encryption().IsValidKeyLength(n); }),
         200, Cryptopp<CryptoPP::CAST256::Encryption>, 19002);
 }

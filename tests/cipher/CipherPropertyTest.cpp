@@ -3,6 +3,8 @@
 // bytes whether a range is processed at once or in whole-block pieces, and depend on its key.
 #include "cipher/CipherRegistry.h"
 
+#include "CaseNames.h"
+#include "TestBytes.h"
 #include "TestVectors.h"
 
 #include <gtest/gtest.h>
@@ -13,16 +15,11 @@ namespace velkor {
 namespace {
 
 using test::Hex;
+using test::RandomBytes;
 
 constexpr TCipherMode kModes[] = {
     TCipherMode::cmCTS, TCipherMode::cmCBC,    TCipherMode::cmCFB,    TCipherMode::cmOFB,
     TCipherMode::cmECB, TCipherMode::cmCTSMAC, TCipherMode::cmCBCMAC, TCipherMode::cmCFBMAC};
-
-Bytes RandomBytes(std::mt19937& rng, std::size_t n) {
-    Bytes b(n, '\0');
-    for (auto& ch : b) ch = static_cast<char>(rng() & 0xFF);
-    return b;
-}
 
 bool IsMacMode(TCipherMode m) {
     return m == TCipherMode::cmCTSMAC || m == TCipherMode::cmCBCMAC || m == TCipherMode::cmCFBMAC;
@@ -132,12 +129,7 @@ std::vector<std::string> RegisteredCiphers() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Registered, EveryCipher, ::testing::ValuesIn(RegisteredCiphers()),
-                         [](const ::testing::TestParamInfo<std::string>& p) {
-                             std::string name = p.param;
-                             for (char& ch : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                             return name;
-                         });
+                         test::TextCaseName);
 
 } // namespace
 } // namespace velkor

@@ -5,6 +5,7 @@
 // deciphered back the same way on a freshly keyed object.
 #include "cipher/CipherRegistry.h"
 
+#include "CaseNames.h"
 #include "TestVectors.h"
 
 #include <gtest/gtest.h>
@@ -79,11 +80,7 @@ TEST_P(CipherVectors, EncipherAndDecipherEveryRecord) {
 
 INSTANTIATE_TEST_SUITE_P(Files, CipherVectors, ::testing::ValuesIn(CipherVectorFiles()),
                          [](const ::testing::TestParamInfo<VectorFile>& p) {
-                             std::string name = p.param.Name.substr(8); // past "ciphers/"
-                             name = name.substr(0, name.size() - 4);    // before ".vec"
-                             for (char& ch : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                             return name;
+                             return test::FileCaseName(p.param.Name);
                          });
 
 } // namespace

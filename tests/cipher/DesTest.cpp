@@ -2,46 +2,27 @@
 // keys) and the shapes of the wide-block variants, "DES Triple 24byte" above all.
 #include "cipher/DES.h"
 
-#include "TestVectors.h"
+#include "BlockReference.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
 using namespace velkor;
+using velkor::test::Deciphered;
+using velkor::test::Enciphered;
 using velkor::test::Hex;
+using velkor::test::RandomBytes;
 using velkor::test::ReadVectors;
 using velkor::test::Unhex;
 
-namespace {
-
-template <class C> Bytes Encipher(const Bytes& key, Bytes block) {
-    C c;
-    c.Init(key.data(), static_cast<int>(key.size()), nullptr);
-    c.EncipherBlock(block.data());
-    return block;
-}
-
-template <class C> Bytes Decipher(const Bytes& key, Bytes block) {
-    C c;
-    c.Init(key.data(), static_cast<int>(key.size()), nullptr);
-    c.DecipherBlock(block.data());
-    return block;
-}
-
-Bytes RandomBytes(std::mt19937& rng, std::size_t n) {
-    Bytes b(n, '\0');
-    for (auto& ch : b) ch = static_cast<char>(rng() & 0xFF);
-    return b;
-}
-
-} // namespace
+namespace {} // namespace
 
 TEST(DesKnownAnswers, SingleDesReproducesPublishedResults) {
     for (const auto& r : ReadVectors("des.vec", "DES")) {
         Bytes key = Unhex(r["Key"]), in = Unhex(r["In"]), out = Unhex(r["Out"]);
-        EXPECT_EQ(Hex(Encipher<TCipher_1DES>(key, in)), r["Out"]) << "line " << r.Line;
-        EXPECT_EQ(Hex(Decipher<TCipher_1DES>(key, out)), r["In"]) << "line " << r.Line;
+        EXPECT_EQ(Hex(Enciphered<TCipher_1DES>(key, in)), r["Out"]) << "line " << r.Line;
+        EXPECT_EQ(Hex(Deciphered<TCipher_1DES>(key, out)), r["In"]) << "line " << r.Line;
     }
 }
 
@@ -65,7 +46,8 @@ TEST(DesKeys, ParityBitsAreIgnored) {
     for (const auto& r : ReadVectors("des.vec", "DES")) {
         Bytes key = Unhex(r["Key"]);
         for (auto& ch : key) ch = static_cast<char>(ch ^ (rng() & 1));
-        EXPECT_EQ(Hex(Encipher<TCipher_1DES>(key, Unhex(r["In"]))), r["Out"]) << "line " << r.Line;
+        EXPECT_EQ(Hex(Enciphered<TCipher_1DES>(key, Unhex(r["In"]))), r["Out"])
+            << "line " << r.Line;
     }
 }
 
@@ -73,11 +55,12 @@ TEST(DesKeys, EqualKeysReduceToSingleDes) {
     std::mt19937 rng(2);
     for (int i = 0; i < 50; ++i) {
         Bytes k = RandomBytes(rng, 8), block = RandomBytes(rng, 8);
-        Bytes single = Encipher<TCipher_1DES>(k, block);
-        EXPECT_EQ(Encipher<TCipher_3DES>(k + k + k, block), single) << Hex(k) << " " << Hex(block);
-        EXPECT_EQ(Encipher<TCipher_2DES>(k + k, block), single) << Hex(k) << " " << Hex(block);
-        EXPECT_EQ(Decipher<TCipher_3DES>(k + k + k, single), block);
-        EXPECT_EQ(Decipher<TCipher_2DES>(k + k, single), block);
+        Bytes single = Enciphered<TCipher_1DES>(k, block);
+        EXPECT_EQ(Enciphered<TCipher_3DES>(k + k + k, block), single)
+            << Hex(k) << " " << Hex(block);
+        EXPECT_EQ(Enciphered<TCipher_2DES>(k + k, block), single) << Hex(k) << " " << Hex(block);
+        EXPECT_EQ(Deciphered<TCipher_3DES>(k + k + k, single), block);
+        EXPECT_EQ(Deciphered<TCipher_2DES>(k + k, single), block);
     }
 }
 
@@ -85,13 +68,14 @@ TEST(DesKeys, MissingKeyBytesAreZero) {
     std::mt19937 rng(3);
     Bytes k16 = RandomBytes(rng, 16), zeros(8, '\0');
     Bytes block8 = RandomBytes(rng, 8), block24 = RandomBytes(rng, 24);
-    EXPECT_EQ(Encipher<TCipher_3DES>(k16, block8), Encipher<TCipher_3DES>(k16 + zeros, block8));
-    EXPECT_EQ(Encipher<TCipher_3TDES>(k16, block24), Encipher<TCipher_3TDES>(k16 + zeros, block24));
+    EXPECT_EQ(Enciphered<TCipher_3DES>(k16, block8), Enciphered<TCipher_3DES>(k16 + zeros, block8));
+    EXPECT_EQ(Enciphered<TCipher_3TDES>(k16, block24),
+              Enciphered<TCipher_3TDES>(k16 + zeros, block24));
     // K3 is zero, not K1 again.
-    EXPECT_NE(Encipher<TCipher_3DES>(k16, block8),
-              Encipher<TCipher_3DES>(k16 + k16.substr(0, 8), block8));
-    EXPECT_EQ(Encipher<TCipher_2DES>(k16.substr(0, 8), block8),
-              Encipher<TCipher_2DES>(k16.substr(0, 8) + zeros, block8));
+    EXPECT_NE(Enciphered<TCipher_3DES>(k16, block8),
+              Enciphered<TCipher_3DES>(k16 + k16.substr(0, 8), block8));
+    EXPECT_EQ(Enciphered<TCipher_2DES>(k16.substr(0, 8), block8),
+              Enciphered<TCipher_2DES>(k16.substr(0, 8) + zeros, block8));
 }
 
 TEST(DesKeys, EmptyOrNegativeLengthIsTheZeroKey) {
@@ -103,13 +87,13 @@ TEST(DesKeys, EmptyOrNegativeLengthIsTheZeroKey) {
     c.Init(zeros.data(), -5, nullptr);
     Bytes b = block;
     c.EncipherBlock(b.data());
-    EXPECT_EQ(a, Encipher<TCipher_3DES>(zeros, block));
+    EXPECT_EQ(a, Enciphered<TCipher_3DES>(zeros, block));
     EXPECT_EQ(b, a);
 }
 
 TEST(DesKeys, OverlongKeyIsCutToTheKeySize) {
     Bytes key = Unhex("0123456789ABCDEF55AA"), block = Unhex("4E6F772069732074");
-    EXPECT_EQ(Hex(Encipher<TCipher_1DES>(key, block)), "3FA40E8A984D4815");
+    EXPECT_EQ(Hex(Enciphered<TCipher_1DES>(key, block)), "3FA40E8A984D4815");
 }
 
 // The wide classes, rebuilt from single DES under each key: a pass runs over every 8-byte
@@ -123,7 +107,8 @@ TEST(DesWideBlocks, PassesAndHalfExchangesOverSubBlocks) {
     auto pass = [](Bytes& b, const Bytes& key, bool encipher) {
         for (std::size_t i = 0; i < b.size(); i += 8) {
             Bytes sub = b.substr(i, 8);
-            sub = encipher ? Encipher<TCipher_1DES>(key, sub) : Decipher<TCipher_1DES>(key, sub);
+            sub =
+                encipher ? Enciphered<TCipher_1DES>(key, sub) : Deciphered<TCipher_1DES>(key, sub);
             b.replace(i, 8, sub);
         }
     };
@@ -137,8 +122,8 @@ TEST(DesWideBlocks, PassesAndHalfExchangesOverSubBlocks) {
             pass(expect, k2, false);
             exchange(expect);
             pass(expect, k3, true);
-            Bytes got = width == 16 ? Encipher<TCipher_3DDES>(key, block)
-                                    : Encipher<TCipher_3TDES>(key, block);
+            Bytes got = width == 16 ? Enciphered<TCipher_3DDES>(key, block)
+                                    : Enciphered<TCipher_3TDES>(key, block);
             EXPECT_EQ(Hex(got), Hex(expect)) << Hex(key) << " " << Hex(block);
         }
         Bytes expect = RandomBytes(rng, 16), block = expect;
@@ -147,35 +132,37 @@ TEST(DesWideBlocks, PassesAndHalfExchangesOverSubBlocks) {
         pass(expect, k2, false);
         exchange(expect);
         pass(expect, k1, true);
-        EXPECT_EQ(Hex(Encipher<TCipher_2DDES>(key.substr(0, 16), block)), Hex(expect));
-        EXPECT_EQ(Decipher<TCipher_2DDES>(key.substr(0, 16), expect), block);
-        EXPECT_EQ(Decipher<TCipher_3DDES>(key, Encipher<TCipher_3DDES>(key, block)), block);
+        EXPECT_EQ(Hex(Enciphered<TCipher_2DDES>(key.substr(0, 16), block)), Hex(expect));
+        EXPECT_EQ(Deciphered<TCipher_2DDES>(key.substr(0, 16), expect), block);
+        EXPECT_EQ(Deciphered<TCipher_3DDES>(key, Enciphered<TCipher_3DDES>(key, block)), block);
     }
 }
 
 TEST(DesTriple24, ReproducesTheRawKeyVectorsBothWays) {
     for (const auto& r : ReadVectors("des24.vec", "DES Triple 24byte")) {
         Bytes key = Unhex(r["Key"]);
-        EXPECT_EQ(Hex(Encipher<TCipher_3TDES>(key, Unhex(r["In"]))), r["Out"]) << "line " << r.Line;
-        EXPECT_EQ(Hex(Decipher<TCipher_3TDES>(key, Unhex(r["Out"]))), r["In"]) << "line " << r.Line;
+        EXPECT_EQ(Hex(Enciphered<TCipher_3TDES>(key, Unhex(r["In"]))), r["Out"])
+            << "line " << r.Line;
+        EXPECT_EQ(Hex(Deciphered<TCipher_3TDES>(key, Unhex(r["Out"]))), r["In"])
+            << "line " << r.Line;
     }
 }
 
 TEST(DesTriple24, SubBlockCMixesWithNothing) {
     std::mt19937 rng(5);
     Bytes key = RandomBytes(rng, 24), block = RandomBytes(rng, 24);
-    Bytes base = Encipher<TCipher_3TDES>(key, block);
+    Bytes base = Enciphered<TCipher_3TDES>(key, block);
     ASSERT_EQ(base.size(), 24u);
 
     Bytes changedC = block;
     changedC[20] ^= 1;
-    Bytes outC = Encipher<TCipher_3TDES>(key, changedC);
+    Bytes outC = Enciphered<TCipher_3TDES>(key, changedC);
     EXPECT_EQ(outC.substr(0, 16), base.substr(0, 16));
     EXPECT_NE(outC.substr(16), base.substr(16));
 
     Bytes changedA = block;
     changedA[0] ^= 1;
-    Bytes outA = Encipher<TCipher_3TDES>(key, changedA);
+    Bytes outA = Enciphered<TCipher_3TDES>(key, changedA);
     EXPECT_NE(outA.substr(0, 8), base.substr(0, 8));
     EXPECT_NE(outA.substr(8, 8), base.substr(8, 8)); // A and B are mixed
     EXPECT_EQ(outA.substr(16), base.substr(16));
@@ -185,7 +172,7 @@ TEST(DesTriple24, RoundTripOnRandomBlocks) {
     std::mt19937 rng(6);
     for (int i = 0; i < 50; ++i) {
         Bytes key = RandomBytes(rng, 24), block = RandomBytes(rng, 24);
-        EXPECT_EQ(Decipher<TCipher_3TDES>(key, Encipher<TCipher_3TDES>(key, block)), block)
+        EXPECT_EQ(Deciphered<TCipher_3TDES>(key, Enciphered<TCipher_3TDES>(key, block)), block)
             << Hex(key) << " " << Hex(block);
     }
 }

@@ -9,7 +9,7 @@
 #include "cipher/CipherManager.h"
 #include "cipher/CipherRegistry.h"
 
-#include "TestVectors.h"
+#include "BlockReference.h"
 
 #include <botan/block_cipher.h>
 #include <cryptopp/des.h>
@@ -22,19 +22,12 @@
 #include <random>
 
 using namespace velkor;
+using velkor::test::ExpectSameAsReference;
 using velkor::test::Hex;
+using velkor::test::RandomBytes;
+using velkor::test::U8;
 
 namespace {
-
-Bytes RandomBytes(std::mt19937& rng, std::size_t n) {
-    Bytes b(n, '\0');
-    for (auto& ch : b) ch = static_cast<char>(rng() & 0xFF);
-    return b;
-}
-
-const std::uint8_t* U8(const Bytes& b) {
-    return reinterpret_cast<const std::uint8_t*>(b.data());
-}
 
 Bytes OpenSslDes(const Bytes& key8, const Bytes& block) {
     DES_cblock k, in, out;
@@ -56,10 +49,9 @@ Bytes OpenSslDesx(const Bytes& k, const Bytes& k1, const Bytes& k2, const Bytes&
     Bytes out(16, '\0');
     int n = 0;
     EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
-    const bool ok =
-        EVP_EncryptInit_ex(ctx, EVP_desx_cbc(), nullptr, U8(key), iv) == 1 &&
-        EVP_CIPHER_CTX_set_padding(ctx, 0) == 1 &&
-        EVP_EncryptUpdate(ctx, reinterpret_cast<unsigned char*>(out.data()), &n, U8(block), 8) == 1;
+    const bool ok = EVP_EncryptInit_ex(ctx, EVP_desx_cbc(), nullptr, U8(key), iv) == 1 &&
+                    EVP_CIPHER_CTX_set_padding(ctx, 0) == 1 &&
+                    EVP_EncryptUpdate(ctx, U8(out), &n, U8(block), 8) == 1;
     EVP_CIPHER_CTX_free(ctx);
     if (!ok || n != 8) return "OpenSSL refused DESX";
     out.resize(8);
@@ -70,6 +62,18 @@ Bytes Derived(const Bytes& k, const Bytes& k1) {
     std::uint8_t k2[8];
     TCipher_DESX::DeriveOutputWhitening(U8(k), U8(k1), k2);
     return BytesOf(k2, 8);
+}
+
+// A 16-byte key is K then K1; K2 is derived from them.
+Bytes OpenSslDesxOfKey(const Bytes& key, const Bytes& block) {
+    const Bytes k = key.substr(0, 8), k1 = key.substr(8, 8);
+    return OpenSslDesx(k, k1, Derived(k, k1), block);
+}
+
+// The order K1, K, K2 of Botan's DESX and Crypto++'s DES_XEX3.
+Bytes WhiteningFirst(const Bytes& key) {
+    const Bytes k = key.substr(0, 8), k1 = key.substr(8, 8);
+    return k1 + k + Derived(k, k1);
 }
 
 } // namespace
@@ -108,31 +112,37 @@ TEST(OpenSslDesx, OutputWhiteningIsKEncipheredUnderK1AddedToK) {
     }
 }
 
+// The three references see the same keys and blocks (one seed).
 TEST(OpenSslDesx, RandomKeysAndBlocksAgainstThreeReferences) {
-    auto botan = Botan::BlockCipher::create_or_throw("DESX");
-    std::mt19937 rng(1986);
-    for (int i = 0; i < 500; ++i) {
-        const Bytes key = RandomBytes(rng, 16), block = RandomBytes(rng, 8);
-        const Bytes k = key.substr(0, 8), k1 = key.substr(8, 8), k2 = Derived(k, k1);
-        TCipher_DESX c;
-        c.Init(key.data(), 16, nullptr);
-        Bytes got = block;
-        c.EncipherBlock(got.data());
-        const std::string operands = "key " + Hex(key) + " block " + Hex(block);
-
-        ASSERT_EQ(Hex(got), Hex(OpenSslDesx(k, k1, k2, block))) << "OpenSSL, " << operands;
-
-        const Bytes other = k1 + k + k2;
-        Bytes expect(8, '\0');
-        botan->set_key(U8(other), other.size());
-        botan->encrypt_n(U8(block), reinterpret_cast<std::uint8_t*>(expect.data()), 1);
-        ASSERT_EQ(Hex(got), Hex(expect)) << "Botan, " << operands;
-
-        CryptoPP::DES_XEX3::Encryption cryptopp(U8(other), other.size());
-        cryptopp.ProcessBlock(U8(block), reinterpret_cast<std::uint8_t*>(expect.data()));
-        ASSERT_EQ(Hex(got), Hex(expect)) << "Crypto++, " << operands;
-
-        c.DecipherBlock(got.data());
-        ASSERT_EQ(Hex(got), Hex(block)) << operands;
+    {
+        SCOPED_TRACE("OpenSSL");
+        ExpectSameAsReference(TCipher_DESX::Class(), {16}, 500, OpenSslDesxOfKey, 1986);
+    }
+    {
+        SCOPED_TRACE("Botan");
+        auto botan = Botan::BlockCipher::create_or_throw("DESX");
+        ExpectSameAsReference(
+            TCipher_DESX::Class(), {16}, 500,
+            [&](const Bytes& key, const Bytes& block) {
+                const Bytes other = WhiteningFirst(key);
+                Bytes out(8, '\0');
+                botan->set_key(U8(other), other.size());
+                botan->encrypt_n(U8(block), U8(out), 1);
+                return out;
+            },
+            1986);
+    }
+    {
+        SCOPED_TRACE("Crypto++");
+        ExpectSameAsReference(
+            TCipher_DESX::Class(), {16}, 500,
+            [](const Bytes& key, const Bytes& block) {
+                const Bytes other = WhiteningFirst(key);
+                CryptoPP::DES_XEX3::Encryption cryptopp(U8(other), other.size());
+                Bytes out(8, '\0');
+                cryptopp.ProcessBlock(U8(block), U8(out));
+                return out;
+            },
+            1986);
     }
 }

@@ -4,7 +4,7 @@
 // plain-text bit or key bit changes about half of the 64 output bits).
 #include "cipher/NewDES.h"
 
-#include "TestVectors.h"
+#include "BlockReference.h"
 
 #include <gtest/gtest.h>
 
@@ -15,23 +15,13 @@ namespace velkor {
 namespace {
 
 using test::Hex;
+using test::RandomBytes;
 
-Bytes RandomBytes(std::mt19937& rng, std::size_t n) {
-    Bytes b(n, '\0');
-    for (auto& ch : b) ch = static_cast<char>(rng() & 0xFF);
-    return b;
-}
+constexpr auto Encipher = &test::Enciphered<TCipher_NewDES>;
 
 Bytes Complement(Bytes b) {
     for (auto& ch : b) ch = static_cast<char>(~ch);
     return b;
-}
-
-Bytes Encipher(const Bytes& key, Bytes block) {
-    TCipher_NewDES c;
-    c.Init(key.data(), static_cast<int>(key.size()), nullptr);
-    c.EncipherBlock(block.data());
-    return block;
 }
 
 int BitsDiffering(const Bytes& a, const Bytes& b) {

@@ -7,7 +7,7 @@
 #include "cipher/Blowfish.h"
 #include "cipher/DES.h"
 
-#include "TestVectors.h"
+#include "BlockReference.h"
 
 #include <gtest/gtest.h>
 #include <openssl/blowfish.h>
@@ -18,15 +18,12 @@
 #include <random>
 
 using namespace velkor;
+using velkor::test::ExpectSameAsReference;
 using velkor::test::Hex;
+using velkor::test::RandomBytes;
+using velkor::test::U8;
 
 namespace {
-
-Bytes RandomBytes(std::mt19937& rng, std::size_t n) {
-    Bytes b(n, '\0');
-    for (auto& ch : b) ch = static_cast<char>(rng() & 0xFF);
-    return b;
-}
 
 DES_key_schedule OpenSslSchedule(const Bytes& key8) {
     DES_cblock k;
@@ -46,40 +43,32 @@ template <class C> std::unique_ptr<C> Keyed(const Bytes& key, const Bytes* iv, T
 } // namespace
 
 TEST(OpenSslDes, SingleBlocks) {
-    std::mt19937 rng(100);
-    for (int i = 0; i < 500; ++i) {
-        Bytes key = RandomBytes(rng, 8), block = RandomBytes(rng, 8);
-        DES_key_schedule ks = OpenSslSchedule(key);
-        DES_cblock in, ref;
-        std::memcpy(in, block.data(), 8);
-        DES_ecb_encrypt(&in, &ref, &ks, DES_ENCRYPT);
-        auto c = Keyed<TCipher_1DES>(key, nullptr, TCipherMode::cmECB);
-        Bytes got = block;
-        c->EncipherBlock(got.data());
-        ASSERT_EQ(Hex(got), Hex(BytesOf(ref, 8))) << "key " << Hex(key) << " block " << Hex(block);
-        c->DecipherBlock(got.data());
-        ASSERT_EQ(got, block) << "key " << Hex(key);
-    }
+    ExpectSameAsReference(
+        TCipher_1DES::Class(), {8}, 500,
+        [](const Bytes& key, const Bytes& block) {
+            DES_key_schedule ks = OpenSslSchedule(key);
+            DES_cblock in, ref;
+            std::memcpy(in, block.data(), 8);
+            DES_ecb_encrypt(&in, &ref, &ks, DES_ENCRYPT);
+            return BytesOf(ref, 8);
+        },
+        100);
 }
 
+// A 16-byte key leaves the third DES key zero.
 TEST(OpenSslDes, TripleBlocksWithThreeAndTwoKeys) {
-    std::mt19937 rng(101);
-    for (int i = 0; i < 300; ++i) {
-        bool twoKeys = i % 3 == 0;
-        Bytes key = RandomBytes(rng, twoKeys ? 16 : 24), block = RandomBytes(rng, 8);
-        Bytes k3 = twoKeys ? Bytes(8, '\0') : key.substr(16, 8);
-        DES_key_schedule ks1 = OpenSslSchedule(key.substr(0, 8)),
-                         ks2 = OpenSslSchedule(key.substr(8, 8)), ks3 = OpenSslSchedule(k3);
-        DES_cblock in, ref;
-        std::memcpy(in, block.data(), 8);
-        DES_ecb3_encrypt(&in, &ref, &ks1, &ks2, &ks3, DES_ENCRYPT);
-        auto c = Keyed<TCipher_3DES>(key, nullptr, TCipherMode::cmECB);
-        Bytes got = block;
-        c->EncipherBlock(got.data());
-        ASSERT_EQ(Hex(got), Hex(BytesOf(ref, 8))) << "key " << Hex(key) << " block " << Hex(block);
-        c->DecipherBlock(got.data());
-        ASSERT_EQ(got, block) << "key " << Hex(key);
-    }
+    ExpectSameAsReference(
+        TCipher_3DES::Class(), {16, 24}, 200,
+        [](const Bytes& key, const Bytes& block) {
+            const Bytes k3 = key.size() == 16 ? Bytes(8, '\0') : key.substr(16, 8);
+            DES_key_schedule ks1 = OpenSslSchedule(key.substr(0, 8)),
+                             ks2 = OpenSslSchedule(key.substr(8, 8)), ks3 = OpenSslSchedule(k3);
+            DES_cblock in, ref;
+            std::memcpy(in, block.data(), 8);
+            DES_ecb3_encrypt(&in, &ref, &ks1, &ks2, &ks3, DES_ENCRYPT);
+            return BytesOf(ref, 8);
+        },
+        101);
 }
 
 // Random keys, IVs and data through OpenSSL's three-key triple DES in a chaining mode and
@@ -111,45 +100,32 @@ void CompareTripleDesMode(unsigned seed, TCipherMode mode, bool wholeBlocks,
     }
 }
 
-const unsigned char* In(const Bytes& b) {
-    return reinterpret_cast<const unsigned char*>(b.data());
-}
-unsigned char* Out(Bytes& b) {
-    return reinterpret_cast<unsigned char*>(b.data());
-}
-
 TEST(OpenSslDes, TripleCbcOverWholeBlocks) {
     CompareTripleDesMode(102, TCipherMode::cmCBC, true,
                          [](const Bytes& data, Bytes& out, DES_key_schedule* ks, DES_cblock* iv) {
-                             DES_ede3_cbc_encrypt(In(data), Out(out),
-                                                  static_cast<long>(data.size()), &ks[0], &ks[1],
-                                                  &ks[2], iv, DES_ENCRYPT);
+                             DES_ede3_cbc_encrypt(U8(data), U8(out), static_cast<long>(data.size()),
+                                                  &ks[0], &ks[1], &ks[2], iv, DES_ENCRYPT);
                          });
 }
 
 TEST(OpenSslDes, TripleCfbEightBit) {
     CompareTripleDesMode(103, TCipherMode::cmCFB, false,
                          [](const Bytes& data, Bytes& out, DES_key_schedule* ks, DES_cblock* iv) {
-                             DES_ede3_cfb_encrypt(In(data), Out(out), 8,
+                             DES_ede3_cfb_encrypt(U8(data), U8(out), 8,
                                                   static_cast<long>(data.size()), &ks[0], &ks[1],
                                                   &ks[2], iv, DES_ENCRYPT);
                          });
 }
 
 TEST(OpenSslBlowfish, BlocksForEveryKeyLength) {
-    std::mt19937 rng(104);
-    for (int i = 0; i < 300; ++i) {
-        Bytes key = RandomBytes(rng, 1 + rng() % 56), block = RandomBytes(rng, 8);
-        BF_KEY bk;
-        BF_set_key(&bk, static_cast<int>(key.size()),
-                   reinterpret_cast<const unsigned char*>(key.data()));
-        unsigned char ref[8];
-        BF_ecb_encrypt(reinterpret_cast<const unsigned char*>(block.data()), ref, &bk, BF_ENCRYPT);
-        auto c = Keyed<TCipher_Blowfish>(key, nullptr, TCipherMode::cmECB);
-        Bytes got = block;
-        c->EncipherBlock(got.data());
-        ASSERT_EQ(Hex(got), Hex(BytesOf(ref, 8))) << "key " << Hex(key) << " block " << Hex(block);
-        c->DecipherBlock(got.data());
-        ASSERT_EQ(got, block) << "key " << Hex(key);
-    }
+    ExpectSameAsReference(
+        TCipher_Blowfish::Class(), test::KeyLengths(1, 56), 6,
+        [](const Bytes& key, const Bytes& block) {
+            BF_KEY bk;
+            BF_set_key(&bk, static_cast<int>(key.size()), U8(key));
+            Bytes out(8, '\0');
+            BF_ecb_encrypt(U8(block), U8(out), &bk, BF_ENCRYPT);
+            return out;
+        },
+        104);
 }

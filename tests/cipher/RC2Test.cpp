@@ -6,7 +6,7 @@
 #endif
 #include "cipher/RC2.h"
 
-#include "TestVectors.h"
+#include "BlockReference.h"
 
 #include <cryptopp/rc2.h>
 #include <gtest/gtest.h>
@@ -17,38 +17,25 @@
 
 using namespace velkor;
 using velkor::test::Hex;
+using velkor::test::RandomBytes;
+using velkor::test::U8;
 using velkor::test::Unhex;
 
 namespace {
 
-Bytes RandomBytes(std::mt19937& rng, std::size_t n) {
-    Bytes b(n, '\0');
-    for (auto& ch : b) ch = static_cast<char>(rng() & 0xFF);
-    return b;
-}
-
-const std::uint8_t* U8(const Bytes& b) {
-    return reinterpret_cast<const std::uint8_t*>(b.data());
-}
+constexpr auto ClassEncipher = &test::Enciphered<TCipher_RC2>;
 
 Bytes Encipher(const Bytes& key, int bits, Bytes block) {
     std::uint32_t schedule[rc2::kScheduleWords];
     rc2::ExpandKey(U8(key), key.size(), bits, schedule);
-    rc2::Encipher(schedule, reinterpret_cast<std::uint8_t*>(block.data()));
+    rc2::Encipher(schedule, U8(block));
     return block;
 }
 
 Bytes Decipher(const Bytes& key, int bits, Bytes block) {
     std::uint32_t schedule[rc2::kScheduleWords];
     rc2::ExpandKey(U8(key), key.size(), bits, schedule);
-    rc2::Decipher(schedule, reinterpret_cast<std::uint8_t*>(block.data()));
-    return block;
-}
-
-Bytes ClassEncipher(const Bytes& key, Bytes block) {
-    TCipher_RC2 c;
-    c.Init(key.data(), static_cast<int>(key.size()), nullptr);
-    c.EncipherBlock(block.data());
+    rc2::Decipher(schedule, U8(block));
     return block;
 }
 
@@ -60,13 +47,13 @@ Bytes OpenSslEncipher(const Bytes& key, int bits, const Bytes& block) {
     EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
     Bytes out(16, '\0');
     int n = 0;
-    const bool ok = EVP_EncryptInit_ex(ctx, EVP_rc2_ecb(), nullptr, nullptr, nullptr) == 1 &&
-                    EVP_CIPHER_CTX_set_key_length(ctx, static_cast<int>(key.size())) == 1 &&
-                    EVP_CIPHER_CTX_ctrl(ctx, EVP_CTRL_SET_RC2_KEY_BITS, bits, nullptr) == 1 &&
-                    EVP_EncryptInit_ex(ctx, nullptr, nullptr, U8(key), nullptr) == 1 &&
-                    EVP_CIPHER_CTX_set_padding(ctx, 0) == 1 &&
-                    EVP_EncryptUpdate(ctx, reinterpret_cast<unsigned char*>(out.data()), &n,
-                                      U8(block), static_cast<int>(block.size())) == 1;
+    const bool ok =
+        EVP_EncryptInit_ex(ctx, EVP_rc2_ecb(), nullptr, nullptr, nullptr) == 1 &&
+        EVP_CIPHER_CTX_set_key_length(ctx, static_cast<int>(key.size())) == 1 &&
+        EVP_CIPHER_CTX_ctrl(ctx, EVP_CTRL_SET_RC2_KEY_BITS, bits, nullptr) == 1 &&
+        EVP_EncryptInit_ex(ctx, nullptr, nullptr, U8(key), nullptr) == 1 &&
+        EVP_CIPHER_CTX_set_padding(ctx, 0) == 1 &&
+        EVP_EncryptUpdate(ctx, U8(out), &n, U8(block), static_cast<int>(block.size())) == 1;
     EVP_CIPHER_CTX_free(ctx);
     if (!ok || n != 8) return "OpenSSL refused RC2";
     out.resize(8);
@@ -119,16 +106,14 @@ TEST(RC2, ClassKeysWithEightEffectiveBitsPerKeyByte) {
     EXPECT_EQ(ClassEncipher(longest + "more", block), ClassEncipher(longest, block));
 }
 
+// Every key length of 1 to 128 bytes, at 8 effective bits per key byte.
 TEST(OpenSslRC2, RandomKeysAndBlocksAtTheClassEffectiveLength) {
-    std::mt19937 rng(2040);
-    for (int i = 0; i < 400; ++i) {
-        const Bytes key = RandomBytes(rng, 1 + rng() % 128), block = RandomBytes(rng, 8);
-        const int bits = static_cast<int>(8 * key.size());
-        const Bytes got = ClassEncipher(key, block);
-        ASSERT_EQ(Hex(got), Hex(OpenSslEncipher(key, bits, block)))
-            << "key " << Hex(key) << " bits " << bits << " block " << Hex(block);
-        ASSERT_EQ(Hex(Decipher(key, bits, got)), Hex(block)) << "key " << Hex(key);
-    }
+    test::ExpectSameAsReference(
+        TCipher_RC2::Class(), test::KeyLengths(1, 128), 4,
+        [](const Bytes& key, const Bytes& block) {
+            return OpenSslEncipher(key, static_cast<int>(8 * key.size()), block);
+        },
+        2040);
 }
 
 TEST(CryptoPPRC2, RandomKeysEffectiveLengthsAndBlocks) {
@@ -138,7 +123,7 @@ TEST(CryptoPPRC2, RandomKeysEffectiveLengthsAndBlocks) {
         const int bits = static_cast<int>(1 + rng() % 1024);
         CryptoPP::RC2::Encryption reference(U8(key), key.size(), bits);
         Bytes expect(8, '\0');
-        reference.ProcessBlock(U8(block), reinterpret_cast<CryptoPP::byte*>(expect.data()));
+        reference.ProcessBlock(U8(block), U8(expect));
         ASSERT_EQ(Hex(Encipher(key, bits, block)), Hex(expect))
             << "key " << Hex(key) << " bits " << bits << " block " << Hex(block);
         ASSERT_EQ(Hex(Decipher(key, bits, expect)), Hex(block))

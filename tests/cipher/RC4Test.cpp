@@ -3,6 +3,7 @@
 // at keystream offset 16, after the IV block that Init enciphers.
 #include "cipher/RC4.h"
 
+#include "TestBytes.h"
 #include "TestVectors.h"
 
 #include <botan/stream_cipher.h>
@@ -16,19 +17,15 @@ namespace velkor {
 namespace {
 
 using test::Hex;
+using test::RandomBytes;
+using test::U8;
 using test::Unhex;
-
-Bytes RandomBytes(std::mt19937& rng, std::size_t n) {
-    Bytes b(n, '\0');
-    for (auto& ch : b) ch = static_cast<char>(rng() & 0xFF);
-    return b;
-}
 
 Bytes Keystream(const Bytes& key, std::size_t length) {
     std::uint8_t state[rc4::kStateSize];
-    rc4::Key(state, reinterpret_cast<const std::uint8_t*>(key.data()), key.size());
+    rc4::Key(state, U8(key), key.size());
     Bytes out(length, '\0');
-    rc4::Crypt(state, reinterpret_cast<std::uint8_t*>(out.data()), length);
+    rc4::Crypt(state, U8(out), length);
     return out;
 }
 
@@ -44,13 +41,10 @@ Bytes OpenSslKeystream(const Bytes& key, std::size_t length) {
     EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
     EVP_EncryptInit_ex(ctx, rc4, nullptr, nullptr, nullptr);
     EVP_CIPHER_CTX_set_key_length(ctx, static_cast<int>(key.size()));
-    EVP_EncryptInit_ex(ctx, nullptr, nullptr, reinterpret_cast<const unsigned char*>(key.data()),
-                       nullptr);
+    EVP_EncryptInit_ex(ctx, nullptr, nullptr, U8(key), nullptr);
     Bytes zeros(length, '\0'), out(length, '\0');
     int n = 0;
-    EVP_EncryptUpdate(ctx, reinterpret_cast<unsigned char*>(out.data()), &n,
-                      reinterpret_cast<const unsigned char*>(zeros.data()),
-                      static_cast<int>(length));
+    EVP_EncryptUpdate(ctx, U8(out), &n, U8(zeros), static_cast<int>(length));
     EVP_CIPHER_CTX_free(ctx);
     EVP_CIPHER_free(rc4);
     EXPECT_EQ(static_cast<std::size_t>(n), length);
@@ -61,9 +55,9 @@ Bytes BotanKeystream(const Bytes& key, std::size_t length) {
     auto rc4 = Botan::StreamCipher::create("RC4");
     EXPECT_TRUE(rc4 != nullptr);
     if (!rc4) return {};
-    rc4->set_key(reinterpret_cast<const std::uint8_t*>(key.data()), key.size());
+    rc4->set_key(U8(key), key.size());
     Bytes out(length, '\0');
-    rc4->cipher1(reinterpret_cast<std::uint8_t*>(out.data()), out.size());
+    rc4->cipher1(U8(out), out.size());
     return out;
 }
 

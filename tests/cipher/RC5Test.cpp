@@ -3,7 +3,7 @@
 // tests/data/ciphers/rc5.vec.
 #include "cipher/RC5.h"
 
-#include "TestVectors.h"
+#include "BlockReference.h"
 
 #include <cryptopp/rc5.h>
 #include <gtest/gtest.h>
@@ -11,39 +11,19 @@
 #include <random>
 
 using namespace velkor;
-using velkor::test::Hex;
-
-namespace {
-
-Bytes RandomBytes(std::mt19937& rng, std::size_t n) {
-    Bytes b(n, '\0');
-    for (auto& ch : b) ch = static_cast<char>(rng() & 0xFF);
-    return b;
-}
-
-const CryptoPP::byte* U8(const Bytes& b) {
-    return reinterpret_cast<const CryptoPP::byte*>(b.data());
-}
-
-} // namespace
+using velkor::test::RandomBytes;
+using velkor::test::U8;
 
 TEST(CryptoPPRC5, RandomKeysOfEveryLengthAndBlocks) {
-    std::mt19937 rng(1994);
-    for (std::size_t length = 0; length <= 255; ++length) {
-        for (int i = 0; i < 3; ++i) {
-            const Bytes key = RandomBytes(rng, length), block = RandomBytes(rng, 8);
+    test::ExpectSameAsReference(
+        TCipher_RC5::Class(), test::KeyLengths(0, 255), 3,
+        [](const Bytes& key, const Bytes& block) {
             CryptoPP::RC5::Encryption reference(U8(key), key.size(), TCipher_RC5::kRounds);
-            Bytes expect(8, '\0');
-            reference.ProcessBlock(U8(block), reinterpret_cast<CryptoPP::byte*>(expect.data()));
-            TCipher_RC5 c;
-            c.Init(key.data(), static_cast<int>(key.size()), nullptr);
-            Bytes got = block;
-            c.EncipherBlock(got.data());
-            ASSERT_EQ(Hex(got), Hex(expect)) << "key " << Hex(key) << " block " << Hex(block);
-            c.DecipherBlock(got.data());
-            ASSERT_EQ(Hex(got), Hex(block)) << "key " << Hex(key);
-        }
-    }
+            Bytes out(8, '\0');
+            reference.ProcessBlock(U8(block), U8(out));
+            return out;
+        },
+        1994);
 }
 
 TEST(RC5, KeyLimit) {

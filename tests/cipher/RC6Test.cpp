@@ -5,32 +5,25 @@
 
 #include "cipher/CipherManager.h"
 
-#include "BlockDifferential.h"
+#include "BlockReference.h"
 
 #include <cryptopp/rc6.h>
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 using namespace velkor;
 using velkor::test::Hex;
+using velkor::test::U8;
 using velkor::test::Unhex;
 
 namespace {
 
-Bytes Encipher(const Bytes& key, Bytes block) {
-    TCipher_RC6 c;
-    c.Init(key.data(), static_cast<int>(key.size()), nullptr);
-    c.EncipherBlock(block.data());
-    return block;
-}
+constexpr auto Encipher = &test::Enciphered<TCipher_RC6>;
 
 Bytes CryptoppRC6(const Bytes& key, const Bytes& block) {
-    CryptoPP::RC6::Encryption e(reinterpret_cast<const CryptoPP::byte*>(key.data()), key.size());
+    CryptoPP::RC6::Encryption e(U8(key), key.size());
     Bytes out(16, '\0');
-    e.ProcessBlock(reinterpret_cast<const CryptoPP::byte*>(block.data()),
-                   reinterpret_cast<CryptoPP::byte*>(out.data()));
+    e.ProcessBlock(U8(block), U8(out));
     return out;
 }
 
@@ -54,9 +47,8 @@ TEST(RC6, KeysAreTheirOwnLengthNotZeroPadded) {
 
 TEST(RC6, SameAsCryptoppAtTheKeyLengthsItTakes) {
     // Crypto++ takes only the AES key lengths of 16, 24 and 32 bytes.
-    std::vector<std::size_t> lengths;
-    for (std::size_t n = 0; n <= 255; ++n)
-        if (CryptoPP::RC6::Encryption().IsValidKeyLength(n)) lengths.push_back(n);
+    const auto lengths = test::KeyLengths(
+        0, 255, [](std::size_t n) { return CryptoPP::RC6::Encryption().IsValidKeyLength(n); });
     ASSERT_FALSE(lengths.empty());
     test::ExpectSameAsReference(TCipher_RC6::Class(), lengths, 300, CryptoppRC6, 36001);
 }

@@ -5,7 +5,7 @@
 
 #include "cipher/CipherManager.h"
 
-#include "BlockDifferential.h"
+#include "BlockReference.h"
 
 #include <botan/block_cipher.h>
 #include <cryptopp/rijndael.h>
@@ -14,32 +14,25 @@
 
 using namespace velkor;
 using velkor::test::Hex;
+using velkor::test::U8;
 using velkor::test::Unhex;
 
 namespace {
 
-Bytes Encipher(const Bytes& key, Bytes block) {
-    TCipher_Rijndael c;
-    c.Init(key.data(), static_cast<int>(key.size()), nullptr);
-    c.EncipherBlock(block.data());
-    return block;
-}
+constexpr auto Encipher = &test::Enciphered<TCipher_Rijndael>;
 
 Bytes BotanAes(const Bytes& key, const Bytes& block) {
     auto c = Botan::BlockCipher::create_or_throw("AES-" + std::to_string(key.size() * 8));
-    c->set_key(reinterpret_cast<const std::uint8_t*>(key.data()), key.size());
+    c->set_key(U8(key), key.size());
     Bytes out(16, '\0');
-    c->encrypt(reinterpret_cast<const std::uint8_t*>(block.data()),
-               reinterpret_cast<std::uint8_t*>(out.data()));
+    c->encrypt(U8(block), U8(out));
     return out;
 }
 
 Bytes CryptoppRijndael(const Bytes& key, const Bytes& block) {
-    CryptoPP::Rijndael::Encryption e(reinterpret_cast<const CryptoPP::byte*>(key.data()),
-                                     key.size());
+    CryptoPP::Rijndael::Encryption e(U8(key), key.size());
     Bytes out(16, '\0');
-    e.ProcessBlock(reinterpret_cast<const CryptoPP::byte*>(block.data()),
-                   reinterpret_cast<CryptoPP::byte*>(out.data()));
+    e.ProcessBlock(U8(block), U8(out));
     return out;
 }
 

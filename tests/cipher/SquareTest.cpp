@@ -9,7 +9,8 @@
 #include <gtest/gtest.h>
 
 using namespace velkor;
-using velkor::test::ExpectSameBlocks;
+using velkor::test::ExpectSameAsReference;
+using velkor::test::U8;
 
 TEST(Square, SizesAndRegistration) {
     EXPECT_EQ(FindCipherClass("Square"), TCipher_Square::Class());
@@ -18,14 +19,12 @@ TEST(Square, SizesAndRegistration) {
 }
 
 TEST(Square, AgreesWithCryptoPP) {
-    ExpectSameBlocks(
-        TCipher_Square::Class(), 16,
+    ExpectSameAsReference(
+        TCipher_Square::Class(), {16}, 200,
         [](const Bytes& key, const Bytes& block) {
-            CryptoPP::Square::Encryption e(reinterpret_cast<const CryptoPP::byte*>(key.data()),
-                                           key.size());
+            CryptoPP::Square::Encryption e(U8(key), key.size());
             Bytes out(block.size(), '\0');
-            e.ProcessBlock(reinterpret_cast<const CryptoPP::byte*>(block.data()),
-                           reinterpret_cast<CryptoPP::byte*>(out.data()));
+            e.ProcessBlock(U8(block), U8(out));
             return out;
         },
         5501);

@@ -7,6 +7,8 @@
 #include "cipher/Sapphire.h"
 #include "hash/Sapphire.h"
 
+#include "CaseNames.h"
+#include "TestBytes.h"
 #include "TestVectors.h"
 
 #include <gtest/gtest.h>
@@ -18,12 +20,7 @@ namespace velkor {
 namespace {
 
 using test::Hex;
-
-Bytes RandomBytes(std::mt19937& rng, std::size_t n) {
-    Bytes b(n, '\0');
-    for (auto& ch : b) ch = static_cast<char>(rng() & 0xFF);
-    return b;
-}
+using test::RandomBytes;
 
 TCipherRef Keyed(const std::string& name, const Bytes& key, TCipherMode mode) {
     TCipherClass cls = FindCipherClass(name);
@@ -133,12 +130,7 @@ TEST(SapphireCipher, EmptyKeyRunsTheHashConstruction) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Registered, StreamCipher, ::testing::Values("RC4", "Sapphire II"),
-                         [](const ::testing::TestParamInfo<std::string>& p) {
-                             std::string name = p.param;
-                             for (char& ch : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                             return name;
-                         });
+                         test::TextCaseName);
 
 } // namespace
 } // namespace velkor

@@ -11,7 +11,8 @@
 #include <gtest/gtest.h>
 
 using namespace velkor;
-using velkor::test::ExpectSameBlocks;
+using velkor::test::ExpectSameAsReference;
+using velkor::test::U8;
 
 TEST(ThreeWay, SizesAndRegistration) {
     EXPECT_EQ(FindCipherClass("3Way"), TCipher_3Way::Class());
@@ -20,14 +21,13 @@ TEST(ThreeWay, SizesAndRegistration) {
 }
 
 TEST(ThreeWay, AgreesWithCryptoPP) {
-    ExpectSameBlocks(
-        TCipher_3Way::Class(), 12,
+    ExpectSameAsReference(
+        TCipher_3Way::Class(), {12}, 200,
         [](const Bytes& key, const Bytes& block) {
             CryptoPP::ThreeWay::Encryption e;
-            e.SetKeyWithRounds(reinterpret_cast<const CryptoPP::byte*>(key.data()), key.size(), 11);
+            e.SetKeyWithRounds(U8(key), key.size(), 11);
             Bytes out(block.size(), '\0');
-            e.ProcessBlock(reinterpret_cast<const CryptoPP::byte*>(block.data()),
-                           reinterpret_cast<CryptoPP::byte*>(out.data()));
+            e.ProcessBlock(U8(block), U8(out));
             return out;
         },
         3301);

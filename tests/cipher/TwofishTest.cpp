@@ -4,7 +4,7 @@
 
 #include "cipher/CipherManager.h"
 
-#include "BlockDifferential.h"
+#include "BlockReference.h"
 
 #include <botan/block_cipher.h>
 #include <cryptopp/twofish.h>
@@ -13,32 +13,25 @@
 
 using namespace velkor;
 using velkor::test::Hex;
+using velkor::test::U8;
 using velkor::test::Unhex;
 
 namespace {
 
-Bytes Encipher(const Bytes& key, Bytes block) {
-    TCipher_Twofish c;
-    c.Init(key.data(), static_cast<int>(key.size()), nullptr);
-    c.EncipherBlock(block.data());
-    return block;
-}
+constexpr auto Encipher = &test::Enciphered<TCipher_Twofish>;
 
 Bytes BotanTwofish(const Bytes& key, const Bytes& block) {
     auto c = Botan::BlockCipher::create_or_throw("Twofish");
-    c->set_key(reinterpret_cast<const std::uint8_t*>(key.data()), key.size());
+    c->set_key(U8(key), key.size());
     Bytes out(16, '\0');
-    c->encrypt(reinterpret_cast<const std::uint8_t*>(block.data()),
-               reinterpret_cast<std::uint8_t*>(out.data()));
+    c->encrypt(U8(block), U8(out));
     return out;
 }
 
 Bytes CryptoppTwofish(const Bytes& key, const Bytes& block) {
-    CryptoPP::Twofish::Encryption e(reinterpret_cast<const CryptoPP::byte*>(key.data()),
-                                    key.size());
+    CryptoPP::Twofish::Encryption e(U8(key), key.size());
     Bytes out(16, '\0');
-    e.ProcessBlock(reinterpret_cast<const CryptoPP::byte*>(block.data()),
-                   reinterpret_cast<CryptoPP::byte*>(out.data()));
+    e.ProcessBlock(U8(block), U8(out));
     return out;
 }
 

@@ -4,6 +4,8 @@
 // flipped input bit.
 #include "hash/HashRegistry.h"
 
+#include "CaseNames.h"
+#include "TestBytes.h"
 #include "TestVectors.h"
 
 #include <gtest/gtest.h>
@@ -15,12 +17,7 @@ namespace velkor {
 namespace {
 
 using test::Hex;
-
-Bytes RandomBytes(std::mt19937& rng, std::size_t n) {
-    Bytes b(n, '\0');
-    for (auto& ch : b) ch = static_cast<char>(rng() & 0xFF);
-    return b;
-}
+using test::RandomBytes;
 
 Bytes DigestOfPieces(THash& h, const Bytes& data, std::size_t split) {
     h.Start();
@@ -98,12 +95,7 @@ std::vector<std::string> RegisteredHashes() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Registered, EveryHash, ::testing::ValuesIn(RegisteredHashes()),
-                         [](const ::testing::TestParamInfo<std::string>& p) {
-                             std::string name = p.param;
-                             for (char& ch : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                             return name;
-                         });
+                         test::TextCaseName);
 
 } // namespace
 } // namespace velkor

@@ -5,6 +5,7 @@
 #include "hash/HashRegistry.h"
 #include "hash/Hashes.h"
 
+#include "CaseNames.h"
 #include "TestVectors.h"
 
 #include <gtest/gtest.h>
@@ -115,11 +116,7 @@ std::vector<HashKind> HashVectorFiles() {
 
 INSTANTIATE_TEST_SUITE_P(Files, HashVectors, ::testing::ValuesIn(HashVectorFiles()),
                          [](const ::testing::TestParamInfo<HashKind>& p) {
-                             std::string name = p.param.File.substr(7); // past "hashes/"
-                             name = name.substr(0, name.size() - 4);    // before ".vec"
-                             for (char& ch : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                             return name;
+                             return test::FileCaseName(p.param.File);
                          });
 
 TEST(HashSelfTest, EveryRegisteredClassReproducesItsVector) {
