@@ -16,6 +16,11 @@ inline std::uint32_t ByteSwap32(std::uint32_t x) {
     return (x << 24) | ((x & 0xFF00U) << 8) | ((x >> 8) & 0xFF00U) | (x >> 24);
 }
 
+inline std::uint64_t ByteSwap64(std::uint64_t x) {
+    return std::uint64_t{ByteSwap32(static_cast<std::uint32_t>(x))} << 32 |
+           ByteSwap32(static_cast<std::uint32_t>(x >> 32));
+}
+
 inline std::uint32_t LoadLE32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;

@@ -7,8 +7,8 @@
 
 namespace velkor {
 
-// Fills `count` bytes at `p` with `value`. The stores go through a volatile pointer and are
-// followed by a compiler barrier, so they survive even when the area is freed right after.
+// Fills `count` bytes at `p` with `value` in a way the compiler may not drop, so the stores
+// survive even when the area is freed or goes out of scope right after.
 void SecureWipe(void* p, std::size_t count, std::uint8_t value = 0);
 
 // Wipes the whole content of a byte string (its size stays).

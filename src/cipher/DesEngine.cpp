@@ -131,7 +131,7 @@ constexpr std::uint32_t Rotl(std::uint32_t x, unsigned n) {
 // byte swap and one store: compilers otherwise assemble both halves byte by byte.
 inline void StoreHalf(std::uint8_t* p, std::uint32_t v) {
     if constexpr (std::endian::native == std::endian::little) {
-        const std::uint32_t swapped = __builtin_bswap32(v);
+        const std::uint32_t swapped = ByteSwap32(v);
         std::memcpy(p, &swapped, 4);
     } else {
         std::memcpy(p, &v, 4);

@@ -1,6 +1,7 @@
 // The MIME Base 64 coders.
 #include "hash/StringFormatMIME64.h"
 
+#include "base/ByteOrder.h"
 
 #include <array>
 #include <bit>
@@ -49,7 +50,7 @@ constexpr std::array<std::array<char, 2>, 4096> kPairs = [] {
 inline void StoreGroups(unsigned char* o, std::uint32_t first, std::uint32_t second) {
     const std::uint64_t both = (std::uint64_t{first} << 24 | second) << 16;
     if constexpr (std::endian::native == std::endian::little) {
-        const std::uint64_t bytes = __builtin_bswap64(both);
+        const std::uint64_t bytes = ByteSwap64(both);
         std::memcpy(o, &bytes, 8);
     } else {
         std::memcpy(o, &both, 8);

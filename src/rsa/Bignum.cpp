@@ -3,6 +3,8 @@
 // Every loop runs over significant limbs only, so numbers kept in oversized arrays stay cheap.
 #include "rsa/Bignum.h"
 
+#include "base/Wipe.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -16,10 +18,18 @@ constexpr int kDoubleLimbs = 2 * MaxLimbs;
 // The products and divisions work on pairs of limbs, one 64-bit word each, so that a single
 // 64 x 64 -> 128-bit multiplication does the work of four limb products. A number of n limbs
 // is (n + 1) / 2 words, the low limb of each pair in the low half; the results are the same
-// numbers as limb by limb, only found in fewer steps.
+// numbers as limb by limb, only found in fewer steps. A compiler without a 128-bit integer
+// type runs the same code on single limbs with 64-bit products. Below, W is 2^kWideBits.
+#if defined(__SIZEOF_INT128__)
 using Wide = std::uint64_t;
 __extension__ typedef unsigned __int128 WideProduct;
-constexpr int kMaxWide = (MaxLimbs + 1) / 2;
+#else
+using Wide = std::uint32_t;
+using WideProduct = std::uint64_t;
+#endif
+constexpr int kWideBits = 8 * static_cast<int>(sizeof(Wide));
+constexpr int kLimbsPerWide = static_cast<int>(sizeof(Wide) / sizeof(Limb));
+constexpr int kMaxWide = (MaxLimbs + kLimbsPerWide - 1) / kLimbsPerWide;
 constexpr int kDoubleWide = 2 * kMaxWide;
 
 void WipeLimbs(Limb* p, int n) {
@@ -31,20 +41,21 @@ void WipeWide(Wide* p, int n) {
 }
 
 int WideCount(int limbs) {
-    return (limbs + 1) / 2;
+    return (limbs + kLimbsPerWide - 1) / kLimbsPerWide;
 }
 
-// w[0 .. (n + 1) / 2) = the n limbs of a.
+// w[0 .. WideCount(n)) = the n limbs of a, the lower limb in the lower half of each word.
 void Pack(Wide* w, const Limb* a, int n) {
-    const int pairs = n / 2;
-    for (int i = 0; i < pairs; ++i) w[i] = Wide{a[2 * i]} | Wide{a[2 * i + 1]} << 32;
-    if (n % 2 != 0) w[pairs] = a[n - 1];
+    for (int i = 0; i < WideCount(n); ++i) w[i] = 0;
+    for (int i = 0; i < n; ++i) w[i / kLimbsPerWide] |= Wide{a[i]} << (32 * (i % kLimbsPerWide));
 }
 
 // a[0 .. n) = w (wn words), zero above it.
 void Unpack(Limb* a, int n, const Wide* w, int wn) {
     for (int i = 0; i < n; ++i)
-        a[i] = i / 2 < wn ? static_cast<Limb>(w[i / 2] >> (32 * (i % 2))) : 0;
+        a[i] = i / kLimbsPerWide < wn
+                   ? static_cast<Limb>(w[i / kLimbsPerWide] >> (32 * (i % kLimbsPerWide)))
+                   : 0;
 }
 
 int SignificantWide(const Wide* w, int n) {
@@ -60,10 +71,10 @@ void WideMul(Wide* t, const Wide* b, int bs, const Wide* c, int cs) {
         if (x == 0) continue; // t[i + cs] is still zero
         Wide carry = 0;
         for (int j = 0; j < cs; ++j) {
-            // x * c[j] + t[i + j] + carry is at most 2^128 - 1.
+            // x * c[j] + t[i + j] + carry is at most W^2 - 1.
             const WideProduct p = WideProduct{x} * c[j] + t[i + j] + carry;
             t[i + j] = static_cast<Wide>(p);
-            carry = static_cast<Wide>(p >> 64);
+            carry = static_cast<Wide>(p >> kWideBits);
         }
         t[i + cs] = carry;
     }
@@ -77,8 +88,8 @@ Wide WideSubMul(Wide* a, Wide e, const Wide* v, int n) {
         const Wide low = static_cast<Wide>(p);
         const Wide aj = a[j];
         a[j] = aj - low;
-        // The high word is below 2^64 - 1 whenever the low word is non-zero: no wrap.
-        borrow = static_cast<Wide>(p >> 64) + (aj < low ? 1 : 0);
+        // The high word is below W - 1 whenever the low word is non-zero: no wrap.
+        borrow = static_cast<Wide>(p >> kWideBits) + (aj < low ? 1 : 0);
     }
     return borrow;
 }
@@ -109,7 +120,7 @@ struct TDivisor {
     int Size = 0; // significant words, 0 for a zero divisor
     unsigned Shift = 0;
     Wide Top = 0;
-    // floor((2^128 - 1) / (Top + 1)) - 2^64, unless Top is all ones.
+    // floor((W^2 - 1) / (Top + 1)) - W, unless Top is all ones.
     Wide Reciprocal = 0;
 
     TDivisor(const Limb* d, int dn) {
@@ -117,9 +128,10 @@ struct TDivisor {
         if (limbs == 0) return;
         Pack(V, d, limbs);
         Size = WideCount(limbs);
-        Shift = 64 - static_cast<unsigned>(std::bit_width(V[Size - 1]));
+        Shift = kWideBits - static_cast<unsigned>(std::bit_width(V[Size - 1]));
         if (Shift != 0) {
-            for (int i = Size - 1; i > 0; --i) V[i] = V[i] << Shift | V[i - 1] >> (64 - Shift);
+            for (int i = Size - 1; i > 0; --i)
+                V[i] = V[i] << Shift | V[i - 1] >> (kWideBits - Shift);
             V[0] <<= Shift;
         }
         Top = V[Size - 1];
@@ -130,14 +142,14 @@ struct TDivisor {
     TDivisor& operator=(const TDivisor&) = delete;
     ~TDivisor() { WipeWide(V, Size); }
 
-    // A quotient word that never exceeds floor((hi * 2^64 + lo) / (Top + 1)), hence never the
+    // A quotient word that never exceeds floor((hi * W + lo) / (Top + 1)), hence never the
     // true one, and falls short of it by a few units at most: the product with the reciprocal
-    // (2^64 + Reciprocal), with the low parts dropped. Needs hi <= Top.
+    // (W + Reciprocal), with the low parts dropped. Needs hi <= Top.
     Wide Estimate(Wide hi, Wide lo) const {
         if (Top == ~Wide{0}) return hi;
-        const WideProduct sum =
-            WideProduct{lo} + WideProduct{hi} * Reciprocal + ((WideProduct{lo} * Reciprocal) >> 64);
-        return hi + static_cast<Wide>(sum >> 64);
+        const WideProduct sum = WideProduct{lo} + WideProduct{hi} * Reciprocal +
+                                ((WideProduct{lo} * Reciprocal) >> kWideBits);
+        return hi + static_cast<Wide>(sum >> kWideBits);
     }
 };
 
@@ -155,7 +167,7 @@ void WideDivide(Wide* q, Wide* r, const Wide* c, int cs, const TDivisor& divisor
         Wide carry = 0;
         for (int i = 0; i < cs; ++i) {
             w[i] = c[i] << shift | carry;
-            carry = c[i] >> (64 - shift);
+            carry = c[i] >> (kWideBits - shift);
         }
         w[cs] = carry;
     }
@@ -173,11 +185,11 @@ void WideDivide(Wide* q, Wide* r, const Wide* c, int cs, const TDivisor& divisor
         for (int i = 0; i < ds; ++i) r[i] = w[i];
     } else {
         for (int i = 0; i < ds; ++i)
-            r[i] = w[i] >> shift | (i + 1 < ds ? w[i + 1] << (64 - shift) : 0);
+            r[i] = w[i] >> shift | (i + 1 < ds ? w[i + 1] << (kWideBits - shift) : 0);
     }
 }
 
-// Scratch of one modular multiplication of factors below 2^(64 * kMaxWide).
+// Scratch of one modular multiplication of factors below W^kMaxWide.
 struct TProductScratch {
     Wide Product[kDoubleWide];
     Wide Remainder[kDoubleWide + 1];
@@ -195,10 +207,7 @@ void WideModMul(Wide* a, const Wide* b, int bn, const Wide* c, int cn, const TDi
 } // namespace
 
 void WipeBytes(void* p, std::uint8_t value, std::size_t count) {
-    std::memset(p, value, count);
-    // The compiler must assume that the area is read after the fill, so the fill stays even
-    // when the area is a local about to go out of scope.
-    asm volatile("" : : "r"(p) : "memory");
+    SecureWipe(p, count, value);
 }
 
 void NumAssign(Limb* a, const Limb* b, int n) {
