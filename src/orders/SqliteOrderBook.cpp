@@ -61,9 +61,21 @@ constexpr char kSqliteHeader[16] = {'S', 'Q', 'L', 'i', 't', 'e', ' ', 'f',
 // The names of statuses and steps, as the book stores them.
 const char* const kStatusNames[] = {"open", "credited", "refused", "digest-error", "interrupted"};
 const char* const kStepNames[] = {
-    "order",   "order-digest-error", "order-refused", "gateway-key",      "symmetric-key-sent",
-    "payment-sent", "total-sent",   "credited",      "refused",          "verdict-digest-error",
-    "closed-0x14",  "closed-0x19",  "closed-0x15",   "gateway-timeout",  "superseded",
+    "order",
+    "order-digest-error",
+    "order-refused",
+    "gateway-key",
+    "symmetric-key-sent",
+    "payment-sent",
+    "total-sent",
+    "credited",
+    "refused",
+    "verdict-digest-error",
+    "closed-0x14",
+    "closed-0x19",
+    "closed-0x15",
+    "gateway-timeout",
+    "superseded",
     "interrupted",
 };
 static_assert(std::size(kStepNames) == static_cast<std::size_t>(TStepKind::Interrupted) + 1);
@@ -218,7 +230,8 @@ void TSqliteOrderBook::Fail(int rc, const std::string& what) const {
                          "disk je plný");
     if (primary == SQLITE_READONLY || primary == SQLITE_PERM || err == EACCES || err == EROFS ||
         ((primary == SQLITE_CANTOPEN || primary == SQLITE_IOERR) && !FolderWritable(FPath)))
-        throw EOrderBook(TBookFault::ReadOnly, FPath, "the book cannot be written (" + message + ")",
+        throw EOrderBook(TBookFault::ReadOnly, FPath,
+                         "the book cannot be written (" + message + ")",
                          "do složky nebo souboru nelze zapisovat");
     throw EOrderBook(TBookFault::Other, FPath, what + ": " + message, "chyba SQLite: " + message);
 }
@@ -264,8 +277,8 @@ void TSqliteOrderBook::OpenForWriting() {
         throw EOrderBook(TBookFault::Other, FPath, std::strerror(errno), std::strerror(errno));
     }
 
-    int rc = sqlite3_open_v2(FPath.c_str(), &FDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                             nullptr);
+    int rc =
+        sqlite3_open_v2(FPath.c_str(), &FDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) Fail(rc, "open");
     sqlite3_extended_result_codes(FDb, 1);
     sqlite3_busy_timeout(FDb, 5000);
@@ -274,12 +287,14 @@ void TSqliteOrderBook::OpenForWriting() {
                          "do souboru nelze zapisovat");
     CheckOwner(true);
     // Each step is one transaction that reaches the disk before the call returns.
-    TStatement wal(FDb, "PRAGMA journal_mode = WAL");
-    rc = wal.Step();
-    if (rc != SQLITE_ROW) Fail(rc, "journal_mode");
-    if (wal.Text(0) != "wal")
-        throw EOrderBook(TBookFault::Other, FPath, "WAL mode is not available",
-                         "režim WAL není k dispozici");
+    {
+        TStatement wal(FDb, "PRAGMA journal_mode = WAL");
+        rc = wal.Step();
+        if (rc != SQLITE_ROW) Fail(rc, "journal_mode");
+        if (wal.Text(0) != "wal")
+            throw EOrderBook(TBookFault::Other, FPath, "WAL mode is not available",
+                             "režim WAL není k dispozici");
+    }
     Exec("PRAGMA synchronous = FULL");
     Exec("PRAGMA foreign_keys = ON");
     Migrate();
@@ -319,23 +334,24 @@ void TSqliteOrderBook::CheckOwner(bool writing) {
         throw EOrderBook(TBookFault::NewerSchema, FPath,
                          "schema version " + std::to_string(version) +
                              " is newer than this program's " + std::to_string(kSchemaVersion),
-                         "schéma verze " + std::to_string(version) +
-                             " je novější než verze " + std::to_string(kSchemaVersion) +
-                             ", kterou program zná");
+                         "schéma verze " + std::to_string(version) + " je novější než verze " +
+                             std::to_string(kSchemaVersion) + ", kterou program zná");
     if (!writing && version < kSchemaVersion)
-        throw EOrderBook(TBookFault::Other, FPath,
-                         "the book has not been written yet (schema version " +
-                             std::to_string(version) + ")",
-                         "kniha ještě nebyla zapsána (schéma verze " + std::to_string(version) +
-                             ")");
+        throw EOrderBook(
+            TBookFault::Other, FPath,
+            "the book has not been written yet (schema version " + std::to_string(version) + ")",
+            "kniha ještě nebyla zapsána (schéma verze " + std::to_string(version) + ")");
 }
 
 void TSqliteOrderBook::Migrate() {
     Transaction([&] {
-        TStatement probe(FDb, "PRAGMA user_version");
-        int rc = probe.Step();
-        if (rc != SQLITE_ROW) Fail(rc, "user_version");
-        const std::int64_t version = probe.Int(0);
+        std::int64_t version = 0;
+        {
+            TStatement probe(FDb, "PRAGMA user_version");
+            int rc = probe.Step();
+            if (rc != SQLITE_ROW) Fail(rc, "user_version");
+            version = probe.Int(0);
+        }
         if (version == kSchemaVersion) return 0;
         for (std::int64_t v = version; v < kSchemaVersion; ++v) Exec(kMigrations[v]);
         Exec(("PRAGMA application_id = " + std::to_string(kApplicationId)).c_str());

@@ -120,11 +120,11 @@ private:
     };
     using TCustomerList = std::list<TCustomerState>;
 
-    void CustomerKey(const Bytes& frame, const std::string& fromIP);               // 0x63
-    void CustomerSymmetric(const Bytes& frame, const std::string& fromIP);         // 0x59
-    void Order(const Bytes& frame, const std::string& fromIP);                     // 0x4F
-    void GatewayKey(const Bytes& frame);                                           // 0x5F
-    void Credit(const Bytes& frame);                                               // 0x09
+    void CustomerKey(const Bytes& frame, const std::string& fromIP);       // 0x63
+    void CustomerSymmetric(const Bytes& frame, const std::string& fromIP); // 0x59
+    void Order(const Bytes& frame, const std::string& fromIP);             // 0x4F
+    void GatewayKey(const Bytes& frame);                                   // 0x5F
+    void Credit(const Bytes& frame);                                       // 0x09
     // 0x14, 0x19 and 0x15; `customer` is the one whose exchange it closes.
     void Closing(const Bytes& frame, const Bytes& symmetricKey, int type,
                  const std::string& customer);
