@@ -22,7 +22,9 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 
+#include <filesystem>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include <arpa/inet.h>
@@ -281,13 +283,15 @@ TEST_F(WindowTest, ComponentsFromTheDescription) {
 
 TEST_F(WindowTest, Menu) {
     QList<QAction*> top = form->menuBar()->actions();
-    ASSERT_EQ(top.size(), 2);
+    ASSERT_EQ(top.size(), 3);
     EXPECT_EQ(top[0]->text(), "Soubor");
     ASSERT_NE(top[0]->menu(), nullptr);
     ASSERT_EQ(top[0]->menu()->actions().size(), 1);
     EXPECT_EQ(top[0]->menu()->actions()[0]->text(), "Konec");
     EXPECT_EQ(top[1]->text(), QString::fromUtf8("Vyčistit okno"));
     EXPECT_EQ(top[1]->menu(), nullptr);
+    EXPECT_EQ(top[2]->text(), QString::fromUtf8("Objednávky"));
+    EXPECT_EQ(top[2]->menu(), nullptr);
 }
 
 TEST_F(WindowTest, ArrivalLinesOfADatagram) {
@@ -354,6 +358,14 @@ TEST_F(WindowTest, KonecClosesTheWindow) {
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Every window opens its order book: in a private folder, never in the user's home.
+    char folder[] = "/tmp/velkor-ui-orders-XXXXXX";
+    if (::mkdtemp(folder) == nullptr) return 1;
+    setenv("VELKOR_ORDERS_DB", (std::string(folder) + "/orders.sqlite").c_str(), 1);
+    struct RemoveFolder {
+        std::string Path;
+        ~RemoveFolder() { std::filesystem::remove_all(Path); }
+    } removeFolder{folder};
     // As in the program: a write to a pipe without a reader fails rather than kills.
     ::signal(SIGPIPE, SIG_IGN);
     QApplication app(argc, argv);
