@@ -229,10 +229,13 @@ void TSqliteOrderBook::Fail(int rc, const std::string& what) const {
         throw EOrderBook(TBookFault::Full, FPath, "the disk is full (" + what + ")",
                          "disk je plný");
     if (primary == SQLITE_READONLY || primary == SQLITE_PERM || err == EACCES || err == EROFS ||
-        ((primary == SQLITE_CANTOPEN || primary == SQLITE_IOERR) && !FolderWritable(FPath)))
-        throw EOrderBook(TBookFault::ReadOnly, FPath,
-                         "the book cannot be written (" + message + ")",
-                         "do složky nebo souboru nelze zapisovat");
+        ((primary == SQLITE_CANTOPEN || primary == SQLITE_IOERR) && !FolderWritable(FPath))) {
+        if (!FolderWritable(FPath))
+            throw EOrderBook(TBookFault::ReadOnly, FPath, "the folder is read-only",
+                             "do složky nelze zapisovat");
+        throw EOrderBook(TBookFault::ReadOnly, FPath, "the file is read-only (" + message + ")",
+                         "do souboru nelze zapisovat");
+    }
     throw EOrderBook(TBookFault::Other, FPath, what + ": " + message, "chyba SQLite: " + message);
 }
 

@@ -206,6 +206,7 @@ TEST(OrderBook, ReadOnlyFolderIsRefusedAndItsBookLeftAlone) {
                 return false;
             } catch (const EOrderBook& e) {
                 if (e.Fault() != TBookFault::ReadOnly) return false;
+                if (e.CzechReason() != "do složky nelze zapisovat") return false;
             }
         }
         return true;
