@@ -3,7 +3,8 @@
 # Velkor needs, but only when one of them is missing: apt-get update, then apt-get install.
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config qt6-base-dev fonts-liberation)
+# SQLite (headers and the run-time library) for the order book.
+packages=(cmake g++ make pkg-config qt6-base-dev fonts-liberation libsqlite3-dev libsqlite3-0)
 if [[ "${1:-}" == test ]]; then
   packages+=(libgtest-dev libgmock-dev libssl-dev libbenchmark-dev)
   # The sanitizer build: clang 14, its sanitizer runtimes, and llvm-symbolizer for the reports.

@@ -80,24 +80,6 @@ template <class Work> bool TOrderRecorder::Write(Work&& work) {
     return false;
 }
 
-void TOrderRecorder::Start(const std::string& customer, const TNewExchange& exchange) {
-    // An order of a customer whose previous exchange has not ended replaces it: that one will
-    // hear nothing more.
-    auto latest = FLatest.find(customer);
-    if (latest != FLatest.end() && latest->second.Open) {
-        TStep superseded;
-        superseded.Exchange = latest->second.Id;
-        superseded.At = exchange.At;
-        superseded.Kind = TStepKind::Superseded;
-        superseded.Settles = TExchangeStatus::Interrupted;
-        Write([&] { FBook->Record(superseded); });
-    }
-    FLatest.erase(customer);
-    std::int64_t id = 0;
-    if (Write([&] { id = FBook->Begin(exchange); }))
-        FLatest[customer] = {id, exchange.Status == TExchangeStatus::Open};
-}
-
 void TOrderRecorder::OrderAccepted(const TAcceptedOrder& order) {
     TNewExchange e;
     e.At = FNow();
@@ -109,7 +91,24 @@ void TOrderRecorder::OrderAccepted(const TAcceptedOrder& order) {
     e.Packing = order.Packing;
     e.Total = order.Total;
     e.Gateway = Cp1250ToUtf8(order.Gateway);
-    Start(order.Customer, e);
+    // A new order of a customer whose accepted order has not ended replaces it: the gateway
+    // phase starts over with the new one, and the old exchange will hear nothing more.
+    auto accepted = FAccepted.find(order.Customer);
+    if (accepted != FAccepted.end() && accepted->second.Open) {
+        TStep superseded;
+        superseded.Exchange = accepted->second.Id;
+        superseded.At = e.At;
+        superseded.Kind = TStepKind::Superseded;
+        superseded.Settles = TExchangeStatus::Interrupted;
+        Write([&] { FBook->Record(superseded); });
+    }
+    FAccepted.erase(order.Customer);
+    FLatest.erase(order.Customer);
+    std::int64_t id = 0;
+    if (Write([&] { id = FBook->Begin(e); })) {
+        FAccepted[order.Customer] = {id, true};
+        FLatest[order.Customer] = id;
+    }
 }
 
 void TOrderRecorder::OrderDigestError(const std::string& customer) {
@@ -118,14 +117,21 @@ void TOrderRecorder::OrderDigestError(const std::string& customer) {
     e.Customer = customer;
     e.Status = TExchangeStatus::DigestError;
     e.Step = TStepKind::OrderDigestError;
-    Start(customer, e);
+    // An accepted order of the same customer keeps its gateway phase: it is not replaced.
+    FLatest.erase(customer);
+    std::int64_t id = 0;
+    if (Write([&] { id = FBook->Begin(e); })) FLatest[customer] = id;
 }
 
 void TOrderRecorder::Step(const std::string& customer, TExchangeStep step, const Bytes& text) {
+    // The customer's own messages go to its latest exchange; all else to its accepted order.
+    const bool own = step == TExchangeStep::CustomerClosed15;
+    auto accepted = FAccepted.find(customer);
     auto latest = FLatest.find(customer);
-    if (latest == FLatest.end()) return; // no exchange of this run to add it to
+    if (own ? latest == FLatest.end() : accepted == FAccepted.end())
+        return; // no exchange of this run to add it to
     TStep s;
-    s.Exchange = latest->second.Id;
+    s.Exchange = own ? latest->second : accepted->second.Id;
     s.At = FNow();
     s.Detail = Cp1250ToUtf8(text);
     const bool opened = text != DigestErrorText();
@@ -173,7 +179,7 @@ void TOrderRecorder::Step(const std::string& customer, TExchangeStep step, const
         s.Settles = TExchangeStatus::Refused;
         break;
     }
-    if (Write([&] { FBook->Record(s); }) && s.Settles) latest->second.Open = false;
+    if (Write([&] { FBook->Record(s); }) && s.Settles && !own) accepted->second.Open = false;
 }
 
 } // namespace velkor

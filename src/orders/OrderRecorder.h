@@ -42,11 +42,10 @@ public:
     void Step(const std::string& customer, TExchangeStep step, const Bytes& text) override;
 
 private:
-    struct TLatest {
+    struct TAccepted {
         std::int64_t Id = 0;
         bool Open = false;
     };
-    void Start(const std::string& customer, const TNewExchange& exchange);
     // Runs one write; a fault is shown once until a later write succeeds again.
     template <class Work> bool Write(Work&& work);
 
@@ -57,7 +56,11 @@ private:
     std::string FFault;
     bool FWriteFaultShown = false;
     std::uint64_t FRevision = 0;
-    std::unordered_map<std::string, TLatest> FLatest; // each customer's exchange of this run
+    // Of this run, per customer: the latest accepted order, whose exchange the gateway's
+    // messages concern when that customer is in the gateway phase, and the latest exchange of
+    // any kind, which the customer's own messages concern.
+    std::unordered_map<std::string, TAccepted> FAccepted;
+    std::unordered_map<std::string, std::int64_t> FLatest;
 };
 
 } // namespace velkor

@@ -299,6 +299,35 @@ TEST(BookExchange, RepeatedOrderReplacesTheOpenExchangeOfItsCustomer) {
     EXPECT_EQ(book.Detail(list[1].Id)->Steps.back().Kind, TStepKind::Superseded);
 }
 
+TEST(BookExchange, TamperedOrderDuringAGatewayPhaseLeavesThePhasesExchangeToTheGateway) {
+    BookFolder folder;
+    const std::string path = folder.File("orders.sqlite");
+    FakeLog log;
+    std::int64_t now = 0;
+    TOrderRecorder recorder(log, [&] { return ++now; });
+    ASSERT_TRUE(recorder.Open(path));
+    TAcceptedOrder order;
+    order.Customer = kHost;
+    order.Lines = {{"A", 1, 100}};
+    order.Total = 100;
+    recorder.OrderAccepted(order);
+    recorder.OrderDigestError(kHost);
+    recorder.Step(kHost, TExchangeStep::Credited, "100");
+    recorder.Step(kHost, TExchangeStep::CustomerClosed15, Cz("Děkuji"));
+
+    TSqliteOrderBook book(path, TBookAccess::Read);
+    auto accepted = book.Detail(1);
+    auto tampered = book.Detail(2);
+    ASSERT_TRUE(accepted && tampered);
+    EXPECT_EQ(accepted->Exchange.Status, TExchangeStatus::Credited);
+    EXPECT_EQ(accepted->Exchange.Credited, 100);
+    EXPECT_EQ(tampered->Exchange.Status, TExchangeStatus::DigestError);
+    ASSERT_EQ(tampered->Steps.size(), 2u);
+    EXPECT_EQ(tampered->Steps[1].Kind, TStepKind::CustomerClosed15);
+    EXPECT_EQ(tampered->Steps[1].Detail, "Děkuji");
+    EXPECT_TRUE(log.Lines.empty());
+}
+
 // --- a book that fails ------------------------------------------------------------------------
 
 TEST(BookExchange, BookThatCannotBeOpenedIsOneLineAndTheExchangeGoesOn) {
