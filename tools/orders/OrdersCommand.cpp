@@ -46,15 +46,21 @@ std::string Right(const std::string& text, std::size_t width) {
     return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
 }
 
+// One line, without the blanks that empty columns leave at its end.
+void Line(std::ostream& out, std::string text) {
+    text.erase(text.find_last_not_of(' ') + 1);
+    out << text << "\n";
+}
+
 void List(TSqliteOrderBook& book, std::ostream& out) {
-    out << Right("id", 5) << "  " << Pad("started", 25) << "  " << Pad("customer", 15) << "  "
-        << Right("lines", 5) << "  " << Right("total", 9) << "  " << Pad("status", 12) << "  "
-        << Right("credited", 9) << "\n";
+    Line(out, Right("id", 5) + "  " + Pad("started", 25) + "  " + Pad("customer", 15) + "  " +
+                  Right("lines", 5) + "  " + Right("total", 9) + "  " + Pad("status", 12) + "  " +
+                  Right("credited", 9));
     for (const TExchange& e : book.Exchanges())
-        out << Right(std::to_string(e.Id), 5) << "  " << Pad(IsoTime(e.Started), 25) << "  "
-            << Pad(e.Customer, 15) << "  " << Right(std::to_string(e.LineCount), 5) << "  "
-            << Right(AmountText(e.Total), 9) << "  " << Pad(StatusName(e.Status), 12) << "  "
-            << Right(AmountText(e.Credited), 9) << "\n";
+        Line(out, Right(std::to_string(e.Id), 5) + "  " + Pad(IsoTime(e.Started), 25) + "  " +
+                      Pad(e.Customer, 15) + "  " + Right(std::to_string(e.LineCount), 5) + "  " +
+                      Right(AmountText(e.Total), 9) + "  " + Pad(StatusName(e.Status), 12) + "  " +
+                      Right(AmountText(e.Credited), 9));
 }
 
 int Show(TSqliteOrderBook& book, const std::string& idText, std::ostream& out, std::ostream& err) {
@@ -68,14 +74,14 @@ int Show(TSqliteOrderBook& book, const std::string& idText, std::ostream& out, s
         return kExitFault;
     }
     const TExchange& e = d->Exchange;
-    out << "Exchange " << e.Id << "\n"
-        << "  started    " << IsoTime(e.Started) << "\n"
-        << "  customer   " << e.Customer << "\n"
-        << "  gateway    " << e.Gateway << "\n"
-        << "  status     " << StatusName(e.Status) << "\n"
-        << "  credited   " << AmountText(e.Credited) << "\n"
-        << "  finished   " << (e.Finished ? IsoTime(*e.Finished) : std::string()) << "\n"
-        << "Order lines:\n";
+    out << "Exchange " << e.Id << "\n";
+    Line(out, "  started    " + IsoTime(e.Started));
+    Line(out, "  customer   " + e.Customer);
+    Line(out, "  gateway    " + e.Gateway);
+    Line(out, "  status     " + std::string(StatusName(e.Status)));
+    Line(out, "  credited   " + AmountText(e.Credited));
+    Line(out, "  finished   " + (e.Finished ? IsoTime(*e.Finished) : std::string()));
+    out << "Order lines:\n";
     for (const TOrderLine& line : d->Lines)
         out << "  " << Pad(line.Name, 30) << " " << Right(std::to_string(line.Count), 4) << " "
             << Right(std::to_string(line.Price), 10) << " Kč\n";
