@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -154,19 +155,21 @@ void MakeFolders(const std::string& path) {
                      "soubor není databáze SQLite");
 }
 
-// A file that exists must look like an SQLite database before SQLite is let near it.
-void CheckHeader(const std::string& path, const struct stat& st) {
-    if (!S_ISREG(st.st_mode)) NotSqlite(path);
-    if (st.st_size == 0) return; // an empty file is an empty database
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw EOrderBook(TBookFault::Other, path, std::strerror(errno), std::strerror(errno));
+// A file that exists must look like an SQLite database before SQLite is let near it. `fd` is
+// open on it; an empty file is an empty database.
+void CheckHeader(const std::string& path, int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) NotSqlite(path);
+    if (st.st_size == 0) return;
     char header[sizeof kSqliteHeader] = {};
-    ssize_t got = ::read(fd, header, sizeof header);
-    ::close(fd);
+    ssize_t got = ::pread(fd, header, sizeof header, 0);
     if (got != static_cast<ssize_t>(sizeof header) ||
         std::memcmp(header, kSqliteHeader, sizeof header) != 0)
         NotSqlite(path);
+}
+
+[[noreturn]] void SystemFault(const std::string& path, int err) {
+    throw EOrderBook(TBookFault::Other, path, std::strerror(err), std::strerror(err));
 }
 
 } // namespace
@@ -212,12 +215,14 @@ TSqliteOrderBook::TSqliteOrderBook(std::string path, TBookAccess access)
             OpenForReading();
     } catch (...) {
         sqlite3_close_v2(FDb);
+        if (FWriterLock >= 0) ::close(FWriterLock);
         throw;
     }
 }
 
 TSqliteOrderBook::~TSqliteOrderBook() {
     sqlite3_close_v2(FDb);
+    if (FWriterLock >= 0) ::close(FWriterLock);
 }
 
 void TSqliteOrderBook::Fail(int rc, const std::string& what) const {
@@ -260,25 +265,29 @@ template <class Work> auto TSqliteOrderBook::Transaction(Work&& work) {
 
 void TSqliteOrderBook::OpenForWriting() {
     MakeFolders(FPath);
-    struct stat st {};
-    if (::stat(FPath.c_str(), &st) == 0) {
-        CheckHeader(FPath, st);
-    } else if (errno == ENOENT) {
+    FWriterLock = ::open(FPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (FWriterLock < 0 && errno != ENOENT) SystemFault(FPath, errno);
+    if (FWriterLock < 0) {
         // Made here, with the owner's rights only, before SQLite opens it.
-        int fd = ::open(FPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-        if (fd < 0) {
+        FWriterLock =
+            ::open(FPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (FWriterLock < 0) {
             int err = errno;
             if (err == EACCES || err == EROFS || err == EPERM)
                 throw EOrderBook(TBookFault::ReadOnly, FPath, "the folder is read-only",
                                  "do složky nelze zapisovat");
             if (err == ENOSPC || err == EDQUOT)
                 throw EOrderBook(TBookFault::Full, FPath, "the disk is full", "disk je plný");
-            throw EOrderBook(TBookFault::Other, FPath, std::strerror(err), std::strerror(err));
+            SystemFault(FPath, err);
         }
-        ::close(fd);
-    } else {
-        throw EOrderBook(TBookFault::Other, FPath, std::strerror(errno), std::strerror(errno));
     }
+    if (::flock(FWriterLock, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK)
+            throw EOrderBook(TBookFault::InUse, FPath, "another merchant is writing to it",
+                             "knihu už používá jiný běžící obchodník");
+        SystemFault(FPath, errno);
+    }
+    CheckHeader(FPath, FWriterLock);
 
     int rc =
         sqlite3_open_v2(FPath.c_str(), &FDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -304,13 +313,20 @@ void TSqliteOrderBook::OpenForWriting() {
 }
 
 void TSqliteOrderBook::OpenForReading() {
-    struct stat st {};
-    if (::stat(FPath.c_str(), &st) != 0) {
+    // The header is checked through a descriptor that is closed before SQLite opens the file.
+    int fd = ::open(FPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
         if (errno == ENOENT)
             throw EOrderBook(TBookFault::Missing, FPath, "no such file", "soubor neexistuje");
-        throw EOrderBook(TBookFault::Other, FPath, std::strerror(errno), std::strerror(errno));
+        SystemFault(FPath, errno);
     }
-    CheckHeader(FPath, st);
+    try {
+        CheckHeader(FPath, fd);
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    ::close(fd);
     int rc =
         sqlite3_open_v2(FPath.c_str(), &FDb, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) Fail(rc, "open");

@@ -22,6 +22,7 @@ enum class TBookFault {
     Foreign,     // an SQLite database of another program
     NewerSchema, // made by a newer version of the program
     Full,        // the disk (or the file's limit) is full
+    InUse,       // another merchant writes to it
     Other,       // any other fault of SQLite or the system
 };
 
@@ -84,6 +85,10 @@ private:
     std::string FPath;
     TBookAccess FAccess;
     sqlite3* FDb = nullptr;
+    // The writer's hold on the file (flock), so that a second merchant on the same book is
+    // refused instead of marking the first one's open exchanges interrupted. Closed only after
+    // SQLite's connection: closing a descriptor of the file drops the process's fcntl locks.
+    int FWriterLock = -1;
 };
 
 // Where the merchant keeps its book: $VELKOR_ORDERS_DB when set, otherwise

@@ -79,12 +79,13 @@ inline long long QueryInt(const std::string& path, const std::string& sql) {
 // The user "nobody", under which a folder's write bit means something even for root.
 constexpr uid_t kNobody = 65534;
 
-// Runs `body` in a child process, as nobody when the test runs as root; the child's exit status
-// (0 when `body` returned true).
-inline int RunUnprivileged(const std::function<bool()>& body) {
+// Runs `body` in a child process (as nobody when `unprivileged` and the test runs as root); the
+// child's exit status (0 when `body` returned true).
+inline int RunInChild(const std::function<bool()>& body, bool unprivileged = false) {
     pid_t pid = ::fork();
     if (pid == 0) {
-        if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) ::_exit(3);
+        if (unprivileged && ::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+            ::_exit(3);
         ::_exit(body() ? 0 : 1);
     }
     int status = 0;

@@ -199,22 +199,49 @@ TEST(OrderBook, ReadOnlyFolderIsRefusedAndItsBookLeftAlone) {
     ASSERT_EQ(::chown(path.c_str(), kNobody, kNobody), ::geteuid() == 0 ? 0 : -1);
     ::chmod(folder.Path().c_str(), 0500);
     // The existing book in a folder that cannot be written, and a new one that cannot be made.
-    int status = RunUnprivileged([&] {
-        for (const std::string& p : {path, folder.File("new.sqlite")}) {
-            try {
-                TSqliteOrderBook book(p, TBookAccess::Write);
-                return false;
-            } catch (const EOrderBook& e) {
-                if (e.Fault() != TBookFault::ReadOnly) return false;
-                if (e.CzechReason() != "do složky nelze zapisovat") return false;
+    int status = RunInChild(
+        [&] {
+            for (const std::string& p : {path, folder.File("new.sqlite")}) {
+                try {
+                    TSqliteOrderBook book(p, TBookAccess::Write);
+                    return false;
+                } catch (const EOrderBook& e) {
+                    if (e.Fault() != TBookFault::ReadOnly) return false;
+                    if (e.CzechReason() != "do složky nelze zapisovat") return false;
+                }
             }
-        }
-        return true;
-    });
+            return true;
+        },
+        true);
     EXPECT_EQ(status, 0);
     ::chmod(folder.Path().c_str(), 0700);
     EXPECT_EQ(ReadBytes(path), before);
     EXPECT_FALSE(std::filesystem::exists(folder.File("new.sqlite")));
+}
+
+TEST(OrderBook, SecondWriterIsRefusedWhileTheFirstHoldsTheBook) {
+    BookFolder folder;
+    const std::string path = folder.File("orders.sqlite");
+    auto secondWriter = [&] {
+        return RunInChild([&] {
+            try {
+                TSqliteOrderBook book(path, TBookAccess::Write);
+                return false;
+            } catch (const EOrderBook& e) {
+                return e.Fault() == TBookFault::InUse &&
+                       e.CzechReason() == "knihu už používá jiný běžící obchodník";
+            }
+        });
+    };
+    {
+        TSqliteOrderBook first(path, TBookAccess::Write);
+        std::int64_t id = first.Begin(Order(1000, "a"));
+        EXPECT_EQ(secondWriter(), 0);
+        // The first writer's exchange stays open, and readers still read.
+        EXPECT_EQ(TSqliteOrderBook(path, TBookAccess::Read).Detail(id)->Exchange.Status,
+                  TExchangeStatus::Open);
+    }
+    EXPECT_NE(secondWriter(), 0) << "the book is free again once the first writer has gone";
 }
 
 TEST(OrderBook, MissingBookIsNotMadeByAReader) {
