@@ -34,6 +34,10 @@
 #include <unistd.h>
 
 namespace velkor {
+
+// The folder of this program's order books, set by main.
+std::string gBookFolder;
+
 namespace {
 
 class StampClock final : public IClock {
@@ -93,10 +97,19 @@ bool WaitFor(const std::function<bool()>& done) {
     return done();
 }
 
+// A book of its own for the next window: a book has one writer at a time, and some tests keep
+// two windows open.
+void OwnBook() {
+    static int count = 0;
+    const std::string path = gBookFolder + "/orders-" + std::to_string(++count) + ".sqlite";
+    setenv("VELKOR_ORDERS_DB", path.c_str(), 1);
+}
+
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         testing::internal::CaptureStdout();
+        OwnBook();
         form = std::make_unique<TForm1>(clock, BuiltInPair);
         banner = testing::internal::GetCapturedStdout();
         // Listen on a port of the test's own, whatever holds 2004 on this machine.
@@ -135,6 +148,7 @@ TEST_F(WindowTest, BannerInOrder) {
 TEST_F(WindowTest, EveryStartMakesAFreshKeyPair) {
     auto start = [this] {
         testing::internal::CaptureStdout();
+        OwnBook();
         auto made = std::make_unique<TForm1>(clock);
         testing::internal::GetCapturedStdout();
         return made;
@@ -191,6 +205,7 @@ TEST_F(WindowTest, KeyLinesOnStandardOutput) {
         LogKeysVariable set(variable);
         const bool reveal = variable != nullptr;
         testing::internal::CaptureStdout();
+        OwnBook();
         TForm1 window(clock, BuiltInPair);
         window.Merchant->Receive(frame, "127.0.0.1");
         const std::string out = testing::internal::GetCapturedStdout();
@@ -361,7 +376,8 @@ int main(int argc, char** argv) {
     // Every window opens its order book: in a private folder, never in the user's home.
     char folder[] = "/tmp/velkor-ui-orders-XXXXXX";
     if (::mkdtemp(folder) == nullptr) return 1;
-    setenv("VELKOR_ORDERS_DB", (std::string(folder) + "/orders.sqlite").c_str(), 1);
+    velkor::gBookFolder = folder;
+    setenv("VELKOR_ORDERS_DB", (velkor::gBookFolder + "/orders.sqlite").c_str(), 1);
     struct RemoveFolder {
         std::string Path;
         ~RemoveFolder() { std::filesystem::remove_all(Path); }
