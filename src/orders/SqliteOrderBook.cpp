@@ -84,7 +84,7 @@ static_assert(std::size(kStepNames) == static_cast<std::size_t>(TStepKind::Inter
 // One prepared statement, finalised on every path.
 class TStatement {
 public:
-    TStatement(sqlite3* db, const char* sql) : FDb(db) {
+    TStatement(sqlite3* db, const char* sql) {
         FRc = sqlite3_prepare_v2(db, sql, -1, &FStmt, nullptr);
     }
     ~TStatement() { sqlite3_finalize(FStmt); }
@@ -117,7 +117,6 @@ public:
     }
 
 private:
-    sqlite3* FDb;
     sqlite3_stmt* FStmt = nullptr;
     int FRc;
 };
