@@ -4,7 +4,8 @@
 # update, then apt-get install.
 set -euo pipefail
 
-packages=(cmake g++ make pkg-config qt6-base-dev fonts-liberation)
+# SQLite (headers and the run-time library) for the order book.
+packages=(cmake g++ make pkg-config qt6-base-dev fonts-liberation libsqlite3-dev libsqlite3-0)
 if [[ "${1:-}" == test ]]; then
   packages+=(libgtest-dev libgmock-dev libssl-dev libbenchmark-dev)
   # Independent implementations that the algorithm tests compare with (tests only).

@@ -55,6 +55,19 @@ template <class Step> void ShowingFaults(ILog& log, Step&& step) {
 
 } // namespace
 
+template <class Report> void TMerchant::Note(Report&& report) noexcept {
+    try {
+        report();
+    } catch (...) {
+        // The book shows its own faults; the exchange goes on as if there were none.
+    }
+}
+
+IOrderSteps& TMerchant::NoOrderSteps() {
+    static TNoOrderSteps none;
+    return none;
+}
+
 const Bytes& EndLine() {
     static const Bytes line = Cz("--- KONEC SPOJENÍ ---");
     return line;
@@ -73,7 +86,8 @@ void TMerchant::HandleMessage(const Bytes& frame, const std::string& fromIP) {
         ~THandling() { --Count; }
     } handling(FHandling);
 
-    switch (HeaderNumber(frame, 1, 2)) {
+    const int type = HeaderNumber(frame, 1, 2);
+    switch (type) {
     case mtCustomerKey:
         CustomerKey(frame, fromIP);
         break;
@@ -91,13 +105,14 @@ void TMerchant::HandleMessage(const Bytes& frame, const std::string& fromIP) {
         break;
     case mtGatewayClose:
     case mtGatewayClose2:
-        Closing(frame, GatewaySymmetricKey.Get(), true);
+        Closing(frame, GatewaySymmetricKey.Get(), type, FPhaseCustomer);
         break;
     case mtCustomerClose: {
         // An address that never sent its key closes with the empty key, as before any 0x59.
         TCustomerState* customer = nullptr;
         if (FCustomerIndex.count(fromIP)) customer = &UseCustomer(fromIP);
-        Closing(frame, customer ? customer->CustomerSymmetricKey.Get() : kNoKey, false);
+        Closing(frame, customer ? customer->CustomerSymmetricKey.Get() : kNoKey, mtCustomerClose,
+                fromIP);
         break;
     }
     default:
@@ -187,9 +202,12 @@ void TMerchant::Order(const Bytes& frame, const std::string& fromIP) {
     Bytes order = OpenDualFrame(frame, MerchantPublicKey, MerchantPrivateKey.Get(),
                                 customer.CustomerSymmetricKey.Get(), customer.ForwardPart);
     if (IsErrorText(order)) {
+        Note([&] { FOrders.OrderDigestError(fromIP); });
         RelayError(order, fromIP);
         return;
     }
+    TAcceptedOrder accepted;
+    accepted.Customer = fromIP;
     FLog.Append(Cz("   Objednávka zákazníka:"));
     FLog.Append(Format("   %-30s %5s %10s", {Cz("Název"), Cz("Počet"), "Cena"}));
     // Prices are added in 32-bit signed arithmetic, wrapping as the peers' totals do.
@@ -201,6 +219,7 @@ void TMerchant::Order(const Bytes& frame, const std::string& fromIP) {
         ParseOrderLine(i, order, name, count, price);
         goods += static_cast<std::uint32_t>(price);
         FLog.Append(Format(Cz("   %-30s %4d %10d Kč"), {name, count, price}));
+        accepted.Lines.push_back({name, count, price});
     }
     std::int32_t postage = StrToInt(FSettings.Text(TSetting::Postage));
     std::int32_t packing = StrToInt(FSettings.Text(TSetting::Packing));
@@ -213,7 +232,13 @@ void TMerchant::Order(const Bytes& frame, const std::string& fromIP) {
     customer.TotalPrice = static_cast<std::int32_t>(static_cast<std::uint32_t>(packing) +
                                                     static_cast<std::uint32_t>(postage) + goods);
     FLog.Append(Format(Cz("   Cena celkem  : %9d Kč"), {customer.TotalPrice}));
-    QueueOrder(fromIP, FSettings.Text(TSetting::GatewayAddress));
+    accepted.Goods = signedGoods;
+    accepted.Postage = postage;
+    accepted.Packing = packing;
+    accepted.Total = customer.TotalPrice;
+    accepted.Gateway = FSettings.Text(TSetting::GatewayAddress);
+    Note([&] { FOrders.OrderAccepted(accepted); });
+    QueueOrder(fromIP, accepted.Gateway);
 }
 
 // --- the gateway phase ----------------------------------------------------------------------
@@ -231,10 +256,12 @@ void TMerchant::QueueOrder(const std::string& customer, const std::string& gatew
         // Already waiting: it keeps its place and takes the newer gateway address.
         waiting->GatewayAddress = gatewayAddress;
     } else if (FWaiting.size() >= kMaxWaitingOrders) {
-        RelayError(Format(Cz("*** Chyba: fronta objednávek čekajících na platební bránu je plná "
-                             "(%d), objednávka se odmítá"),
-                          {static_cast<std::int32_t>(kMaxWaitingOrders)}),
-                   customer);
+        const Bytes refusal =
+            Format(Cz("*** Chyba: fronta objednávek čekajících na platební bránu je plná "
+                      "(%d), objednávka se odmítá"),
+                   {static_cast<std::int32_t>(kMaxWaitingOrders)});
+        Note([&] { FOrders.Step(customer, TExchangeStep::QueueFull, refusal); });
+        RelayError(refusal, customer);
         return;
     } else {
         waiting = FWaiting.insert(FWaiting.end(), {customer, gatewayAddress});
@@ -280,11 +307,11 @@ void TMerchant::CheckGatewayTimeout() {
         EndGatewayPhase();
         // A verdict that comes after all must not be taken for the next exchange's.
         GatewaySymmetricKey.Wipe();
-        ShowingFaults(FLog, [&] {
-            RelayError(Cz("*** Chyba: platební brána neodpověděla do 30 s, platba zákazníka ") +
-                           FPhaseCustomer + Cz(" se neuskutečnila"),
-                       FPhaseCustomer);
-        });
+        const Bytes timeout = Cz("*** Chyba: platební brána neodpověděla do 30 s, platba "
+                                 "zákazníka ") +
+                              FPhaseCustomer + Cz(" se neuskutečnila");
+        Note([&] { FOrders.Step(FPhaseCustomer, TExchangeStep::GatewayTimeout, timeout); });
+        ShowingFaults(FLog, [&] { RelayError(timeout, FPhaseCustomer); });
     }
     StartWaitingOrder();
 }
@@ -297,6 +324,9 @@ void TMerchant::GatewayKey(const Bytes& frame) {
             Cz("Chyba: klíč platební brány přišel bez přijaté objednávky, nic se neodesílá"));
     GatewayPublicKey = ParsePlainFrame(frame);
     GatewayHeard();
+    // Copied now: a host-name lookup of the gateway may handle other datagrams meanwhile.
+    const std::string phaseCustomer = FPhaseCustomer;
+    Note([&] { FOrders.Step(phaseCustomer, TExchangeStep::GatewayKeyReceived, {}); });
     FLog.Append(Cz("   Veřejný klíč platební brány:"));
     FLog.Append("   " + ToFormat(GatewayPublicKey, fmtHEX));
     GatewaySymmetricKey = SecretBytes(MakeSymmetricKey(24));
@@ -310,6 +340,7 @@ void TMerchant::GatewayKey(const Bytes& frame) {
     }
     FKomunikace.SendRsaFrame(GatewaySymmetricKey.Get(), GatewayPublicKey, gateway, kGatewayPort,
                              mtGatewaySymmetricKey);
+    Note([&] { FOrders.Step(phaseCustomer, TExchangeStep::SymmetricKeySent, {}); });
 
     // The merchant's identity, digested with SHA-0 over its CP1250 bytes.
     FHashManager1.SetAlgorithm("Secure Hash Algorithm");
@@ -319,8 +350,10 @@ void TMerchant::GatewayKey(const Bytes& frame) {
     Bytes identity = BuildEnvelope(FHashManager1.DigestText(fmtHEX), GatewaySymmetricKey.Get(),
                                    GatewayPublicKey);
     FKomunikace.SendJoinedFrame(forwardPart, identity, gateway, mtOrder, kGatewayPort);
+    Note([&] { FOrders.Step(phaseCustomer, TExchangeStep::PaymentSent, {}); });
     FKomunikace.SendEnvelopeFrame(gateway, kGatewayPort, IntToStr(totalPrice), mtTotal,
                                   GatewayPublicKey, GatewaySymmetricKey.Get());
+    Note([&] { FOrders.Step(phaseCustomer, TExchangeStep::TotalSent, {}); });
     GatewayHeard();
 }
 
@@ -334,26 +367,39 @@ void TMerchant::Credit(const Bytes& frame) {
                                       MerchantPrivateKey.Get());
     // Only a verdict that opened ends the phase; a forged one is relayed as before, and the
     // gateway's real verdict may still come.
-    if (verdict != DigestErrorText()) {
+    const bool opened = verdict != DigestErrorText();
+    if (opened) {
         GatewayHeard();
         EndGatewayPhase();
     }
     if (IsErrorText(verdict)) {
+        Note([&] {
+            FOrders.Step(FPhaseCustomer,
+                         opened ? TExchangeStep::Refused : TExchangeStep::VerdictDigestError,
+                         verdict);
+        });
         RelayError(verdict, FPhaseCustomer);
         return;
     }
     FLog.Append(Cz("   Na účet obchodníka byla připsána částka ") + verdict + Cz(" Kč"));
+    Note([&] { FOrders.Step(FPhaseCustomer, TExchangeStep::Credited, verdict); });
 }
 
-void TMerchant::Closing(const Bytes& frame, const Bytes& symmetricKey, bool fromGateway) {
+void TMerchant::Closing(const Bytes& frame, const Bytes& symmetricKey, int type,
+                        const std::string& customer) {
     Bytes text =
         OpenEnvelopeFrame(frame, symmetricKey, MerchantPublicKey, MerchantPrivateKey.Get());
+    const bool fromGateway = type != mtCustomerClose;
     if (fromGateway && text != DigestErrorText()) {
         GatewayHeard();
         EndGatewayPhase();
     }
     FLog.Append(text);
     FLog.Append(EndLine());
+    const TExchangeStep step = type == mtGatewayClose    ? TExchangeStep::GatewayClosed14
+                               : type == mtGatewayClose2 ? TExchangeStep::GatewayClosed19
+                                                         : TExchangeStep::CustomerClosed15;
+    Note([&] { FOrders.Step(customer, step, text); });
 }
 
 } // namespace velkor

@@ -71,9 +71,12 @@ struct TCustomerState {
 
 class TMerchant {
 public:
-    // `hashManager1` is the window's hash manager, which the identity digest uses.
-    TMerchant(ILog& log, ISettings& settings, TKomunikace& komunikace, THashManager& hashManager1)
-        : FLog(log), FSettings(settings), FKomunikace(komunikace), FHashManager1(hashManager1) {}
+    // `hashManager1` is the window's hash manager, which the identity digest uses; `orders`
+    // is told each step of every exchange from its order on.
+    TMerchant(ILog& log, ISettings& settings, TKomunikace& komunikace, THashManager& hashManager1,
+              IOrderSteps& orders = NoOrderSteps())
+        : FLog(log), FSettings(settings), FKomunikace(komunikace), FHashManager1(hashManager1),
+          FOrders(orders) {}
     TMerchant(const TMerchant&) = delete;
     TMerchant& operator=(const TMerchant&) = delete;
 
@@ -117,12 +120,14 @@ private:
     };
     using TCustomerList = std::list<TCustomerState>;
 
-    void CustomerKey(const Bytes& frame, const std::string& fromIP);               // 0x63
-    void CustomerSymmetric(const Bytes& frame, const std::string& fromIP);         // 0x59
-    void Order(const Bytes& frame, const std::string& fromIP);                     // 0x4F
-    void GatewayKey(const Bytes& frame);                                           // 0x5F
-    void Credit(const Bytes& frame);                                               // 0x09
-    void Closing(const Bytes& frame, const Bytes& symmetricKey, bool fromGateway); // 0x14 ...
+    void CustomerKey(const Bytes& frame, const std::string& fromIP);       // 0x63
+    void CustomerSymmetric(const Bytes& frame, const std::string& fromIP); // 0x59
+    void Order(const Bytes& frame, const std::string& fromIP);             // 0x4F
+    void GatewayKey(const Bytes& frame);                                   // 0x5F
+    void Credit(const Bytes& frame);                                       // 0x09
+    // 0x14, 0x19 and 0x15; `customer` is the one whose exchange it closes.
+    void Closing(const Bytes& frame, const Bytes& symmetricKey, int type,
+                 const std::string& customer);
     // Logs an error text and the end line, and passes the text on to the customer at `host`
     // as 0x16, sealed with that customer's keys.
     void RelayError(const Bytes& text, const std::string& customerHost);
@@ -138,11 +143,15 @@ private:
     void StartWaitingOrder();
     bool IsBusy(const std::string& customer) const;
     void DropIdleCustomer();
+    // Tells the book a step; whatever goes wrong there never stops the exchange.
+    template <class Report> void Note(Report&& report) noexcept;
+    static IOrderSteps& NoOrderSteps();
 
     ILog& FLog;
     ISettings& FSettings;
     TKomunikace& FKomunikace;
     THashManager& FHashManager1;
+    IOrderSteps& FOrders;
 
     TCustomerList FCustomers; // least recently used first
     std::unordered_map<std::string, TCustomerList::iterator> FCustomerIndex;

@@ -6,7 +6,9 @@
 #include "base/Bytes.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace velkor {
 
@@ -43,6 +45,54 @@ class ITransport {
 public:
     virtual ~ITransport() = default;
     virtual void Send(const std::string& host, int port, const Bytes& data) = 0;
+};
+
+// The steps of an exchange that the merchant reports to its order book. Texts are CP1250, as
+// the log shows them; nothing secret (no key, no payment block, no digest) is ever reported.
+struct TAcceptedOrder {
+    struct TLine {
+        Bytes Name;
+        std::int32_t Count = 0;
+        std::int32_t Price = 0;
+    };
+    std::string Customer;
+    std::vector<TLine> Lines;
+    std::int32_t Goods = 0, Postage = 0, Packing = 0, Total = 0;
+    std::string Gateway;
+};
+
+enum class TExchangeStep {
+    GatewayKeyReceived, // 0x5F
+    SymmetricKeySent,   // 0x58
+    PaymentSent,        // 0x4F to the gateway
+    TotalSent,          // 0x03
+    Credited,           // 0x09 with the amount credited
+    Refused,            // 0x09 with the gateway's error text
+    VerdictDigestError, // 0x09 whose digest failed
+    GatewayClosed14,    // 0x14 (its text, or the digest error text)
+    GatewayClosed19,    // 0x19
+    CustomerClosed15,   // 0x15
+    GatewayTimeout,     // the gateway's time ran out
+    QueueFull,          // the accepted order was refused: too many waiting
+};
+
+// Where the merchant reports each step. A step of the gateway belongs to the exchange of the
+// customer in (or last in) the gateway phase; any other to the customer's latest exchange.
+// The book is a side effect: these calls never raise, and a book that fails shows it itself.
+class IOrderSteps {
+public:
+    virtual ~IOrderSteps() = default;
+    virtual void OrderAccepted(const TAcceptedOrder& order) = 0;
+    virtual void OrderDigestError(const std::string& customer) = 0;
+    virtual void Step(const std::string& customer, TExchangeStep step, const Bytes& text) = 0;
+};
+
+// Records nothing: the merchant without a book.
+class TNoOrderSteps final : public IOrderSteps {
+public:
+    void OrderAccepted(const TAcceptedOrder&) override {}
+    void OrderDigestError(const std::string&) override {}
+    void Step(const std::string&, TExchangeStep, const Bytes&) override {}
 };
 
 } // namespace velkor

@@ -8,6 +8,8 @@
 #include "hash/HashManager.h"
 #include "hash/StringFormat.h"
 #include "net/NMUDP.h"
+#include "orders/SqliteOrderBook.h"
+#include "ui/OrdersWindow.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -75,7 +77,7 @@ TForm1::TForm1(IClock& clock, TKeyPairSource keyPairs)
     HashManager1 = new THashManager(this);
     HashManager1->SetName("HashManager1");
     ReadComponentText(*this, kForm1Description);
-    Merchant = std::make_unique<TMerchant>(*this, *this, FKomunikace, *HashManager1);
+    Merchant = std::make_unique<TMerchant>(*this, *this, FKomunikace, *HashManager1, Orders);
 
     try {
         FormCreate();
@@ -86,6 +88,8 @@ TForm1::TForm1(IClock& clock, TKeyPairSource keyPairs)
         Form1 = nullptr;
         throw;
     }
+    // A book that cannot be opened is one "***" line; the merchant serves without it.
+    Orders.Open(DefaultOrderBookPath());
     GatewayTimer = new QTimer(this);
     GatewayTimer->setInterval(kGatewayTickMs);
     QObject::connect(GatewayTimer, &QTimer::timeout, this,
@@ -94,6 +98,8 @@ TForm1::TForm1(IClock& clock, TKeyPairSource keyPairs)
 }
 
 TForm1::~TForm1() {
+    // The book window reads the recorder, a member that goes before the widget tree does.
+    delete OrdersWindow;
     // The components use the window's event loop, which goes before the component base does.
     DestroyComponents();
     if (Form1 == this) Form1 = nullptr;
@@ -109,6 +115,8 @@ void TForm1::BuildWidgets() {
     ClearMeno1 = menuBar()->addAction(Q("Vyčistit okno"));
     connect(Konec1, &QAction::triggered, this, [this] { Konec1Click(); });
     connect(ClearMeno1, &QAction::triggered, this, [this] { ClearMeno1Click(); });
+    Objednavky1 = menuBar()->addAction(Q("Objednávky"));
+    connect(Objednavky1, &QAction::triggered, this, [this] { Objednavky1Click(); });
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -270,6 +278,13 @@ void TForm1::ClearMeno1Click() {
 
 void TForm1::Konec1Click() {
     close();
+}
+
+void TForm1::Objednavky1Click() {
+    if (!OrdersWindow) OrdersWindow = new TOrdersWindow(Orders, this);
+    OrdersWindow->show();
+    OrdersWindow->raise();
+    OrdersWindow->activateWindow();
 }
 
 } // namespace velkor

@@ -6,6 +6,7 @@
 #include "base/Bytes.h"
 #include "base/Clock.h"
 #include "base/Component.h"
+#include "orders/OrderRecorder.h"
 #include "protocol/Komunikace.h"
 #include "protocol/Merchant.h"
 #include "protocol/Seams.h"
@@ -31,6 +32,8 @@ class QTimer;
 
 namespace velkor {
 
+class TOrdersWindow;
+
 class TNMUDP;
 class THashManager;
 
@@ -53,6 +56,8 @@ public:
     void NMUDP1DataReceived(TComponent* sender, int numberBytes, const std::string& fromIP);
     void ClearMeno1Click();
     void Konec1Click();
+    // Opens (or raises) the order book window.
+    void Objednavky1Click();
 
     // Appends one CP1250 line to Memo1 and writes it, as UTF-8, to the standard-output copy.
     void AppendLine(const Bytes& line);
@@ -75,6 +80,9 @@ public:
     static constexpr int kLogCap = 100000;
     void SetLogCap(int lines);
 
+    // The order book, into which the merchant records every exchange; opened after the
+    // start-up banner at DefaultOrderBookPath().
+    TOrderRecorder Orders{*this};
     // The merchant state and its message handling; FormCreate sets its key pair.
     std::unique_ptr<TMerchant> Merchant;
     // Ticks the merchant's gateway timeout twice a second.
@@ -99,6 +107,9 @@ public:
     QMenu* Soubor1 = nullptr;
     QAction* Konec1 = nullptr;
     QAction* ClearMeno1 = nullptr;
+    QAction* Objednavky1 = nullptr;
+    // The order book window, made the first time it is asked for.
+    TOrdersWindow* OrdersWindow = nullptr;
 
 private:
     void BuildWidgets();

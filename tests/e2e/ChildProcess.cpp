@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <netinet/in.h>
 #include <poll.h>
@@ -24,18 +25,33 @@ extern char** environ;
 
 namespace velkor::test {
 
+std::string TestOrdersBook() {
+    static const std::string folder = [] {
+        char pattern[] = "/tmp/velkor-e2e-orders-XXXXXX";
+        if (::mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
+        static std::string made = pattern;
+        std::atexit([] { std::filesystem::remove_all(made); });
+        return made;
+    }();
+    return folder + "/orders.sqlite";
+}
+
 ChildProcess::ChildProcess(std::string name, std::vector<std::string> argv,
                            const std::vector<std::string>& unset)
     : FName(std::move(name)) {
     // Everything the child needs is made before fork: after it only exec-safe calls remain.
     std::vector<std::string> env;
+    bool book = false;
+    for (const std::string& u : unset) book = book || u == "VELKOR_ORDERS_DB";
     for (char** e = environ; *e != nullptr; ++e) {
         std::string entry = *e;
         std::string key = entry.substr(0, entry.find('='));
         bool drop = false;
         for (const std::string& u : unset) drop = drop || key == u;
         if (!drop) env.push_back(entry);
+        book = book || key == "VELKOR_ORDERS_DB";
     }
+    if (!book) env.push_back("VELKOR_ORDERS_DB=" + TestOrdersBook());
     std::vector<char*> envp, args;
     for (std::string& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);

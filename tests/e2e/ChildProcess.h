@@ -18,6 +18,8 @@ public:
     using TMatch = std::function<bool(const std::string& line)>;
 
     // Starts `argv[0]` with `argv`, the test's environment without the variables in `unset`.
+    // Unless the environment names one (or `unset` drops it), VELKOR_ORDERS_DB points into
+    // TestOrdersBook(), so that no merchant a test starts writes into the user's home.
     // Raises std::runtime_error when the process cannot be started.
     ChildProcess(std::string name, std::vector<std::string> argv,
                  const std::vector<std::string>& unset = {});
@@ -65,6 +67,10 @@ private:
     bool FEnded = false; // output at its end
     std::optional<int> FStatus;
 };
+
+// The order book of the programs this test process starts: a file in a private temporary
+// folder, made at the first call and removed with the folder when the process ends.
+std::string TestOrdersBook();
 
 // 127.0.0.1 at `port`, for the tests' own sockets.
 sockaddr_in LoopbackAddress(int port);

@@ -3,6 +3,7 @@
 // in each arrival line of the merchant's log names the kind that arrived, and the lines after it,
 // up to the next arrival, are what the merchant made of it. Afterwards the merchant must serve a
 // whole honest exchange with the real peers, with its resident memory hardly grown.
+#include "BookCheck.h"
 #include "ChildProcess.h"
 #include "TempDir.h"
 
@@ -643,6 +644,13 @@ TEST_F(Flood, MerchantSurvivesTwentyThousandDatagramsAndServesTheNextExchange) {
     std::fflush(stdout);
 
     EXPECT_EQ(merchant.Terminate(), 0);
+    // The order book it kept through the flood: whole, and the honest exchange credited.
+    EXPECT_EQ(IntegrityCheck(TestOrdersBook()), "ok");
+    TSqliteOrderBook book(TestOrdersBook(), TBookAccess::Read);
+    std::vector<TExchange> exchanges = book.Exchanges();
+    ASSERT_FALSE(exchanges.empty());
+    EXPECT_EQ(exchanges.front().Status, TExchangeStatus::Credited);
+    EXPECT_EQ(exchanges.front().Credited, 558);
 }
 
 } // namespace

@@ -22,7 +22,9 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 
+#include <filesystem>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include <arpa/inet.h>
@@ -32,6 +34,10 @@
 #include <unistd.h>
 
 namespace velkor {
+
+// The folder of this program's order books, set by main.
+std::string gBookFolder;
+
 namespace {
 
 class StampClock final : public IClock {
@@ -91,10 +97,19 @@ bool WaitFor(const std::function<bool()>& done) {
     return done();
 }
 
+// A book of its own for the next window: a book has one writer at a time, and some tests keep
+// two windows open.
+void OwnBook() {
+    static int count = 0;
+    const std::string path = gBookFolder + "/orders-" + std::to_string(++count) + ".sqlite";
+    setenv("VELKOR_ORDERS_DB", path.c_str(), 1);
+}
+
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         testing::internal::CaptureStdout();
+        OwnBook();
         form = std::make_unique<TForm1>(clock, BuiltInPair);
         banner = testing::internal::GetCapturedStdout();
         // Listen on a port of the test's own, whatever holds 2004 on this machine.
@@ -133,6 +148,7 @@ TEST_F(WindowTest, BannerInOrder) {
 TEST_F(WindowTest, EveryStartMakesAFreshKeyPair) {
     auto start = [this] {
         testing::internal::CaptureStdout();
+        OwnBook();
         auto made = std::make_unique<TForm1>(clock);
         testing::internal::GetCapturedStdout();
         return made;
@@ -189,6 +205,7 @@ TEST_F(WindowTest, KeyLinesOnStandardOutput) {
         LogKeysVariable set(variable);
         const bool reveal = variable != nullptr;
         testing::internal::CaptureStdout();
+        OwnBook();
         TForm1 window(clock, BuiltInPair);
         window.Merchant->Receive(frame, "127.0.0.1");
         const std::string out = testing::internal::GetCapturedStdout();
@@ -281,13 +298,15 @@ TEST_F(WindowTest, ComponentsFromTheDescription) {
 
 TEST_F(WindowTest, Menu) {
     QList<QAction*> top = form->menuBar()->actions();
-    ASSERT_EQ(top.size(), 2);
+    ASSERT_EQ(top.size(), 3);
     EXPECT_EQ(top[0]->text(), "Soubor");
     ASSERT_NE(top[0]->menu(), nullptr);
     ASSERT_EQ(top[0]->menu()->actions().size(), 1);
     EXPECT_EQ(top[0]->menu()->actions()[0]->text(), "Konec");
     EXPECT_EQ(top[1]->text(), QString::fromUtf8("Vyčistit okno"));
     EXPECT_EQ(top[1]->menu(), nullptr);
+    EXPECT_EQ(top[2]->text(), QString::fromUtf8("Objednávky"));
+    EXPECT_EQ(top[2]->menu(), nullptr);
 }
 
 TEST_F(WindowTest, ArrivalLinesOfADatagram) {
@@ -354,6 +373,15 @@ TEST_F(WindowTest, KonecClosesTheWindow) {
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Every window opens its order book: in a private folder, never in the user's home.
+    char folder[] = "/tmp/velkor-ui-orders-XXXXXX";
+    if (::mkdtemp(folder) == nullptr) return 1;
+    velkor::gBookFolder = folder;
+    setenv("VELKOR_ORDERS_DB", (velkor::gBookFolder + "/orders.sqlite").c_str(), 1);
+    struct RemoveFolder {
+        std::string Path;
+        ~RemoveFolder() { std::filesystem::remove_all(Path); }
+    } removeFolder{folder};
     // As in the program: a write to a pipe without a reader fails rather than kills.
     ::signal(SIGPIPE, SIG_IGN);
     QApplication app(argc, argv);
