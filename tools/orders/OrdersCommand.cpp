@@ -4,6 +4,8 @@
 #include "orders/BookText.h"
 #include "orders/SqliteOrderBook.h"
 
+#include "VelkorVersion.h"
+
 #include <charconv>
 #include <cstdio>
 #include <optional>
@@ -112,7 +114,7 @@ int RunOrdersCommand(const std::vector<std::string>& args, const std::string& de
                 out << kUsage;
                 return kExitOk;
             } else if (a == "--version") {
-                out << "velkor-orders " << VELKOR_VERSION << "\n";
+                out << "velkor-orders (Velkor) " << kVersion << "\n";
                 return kExitOk;
             } else if (a == "--db") {
                 if (i + 1 >= args.size()) throw TUsageError{"--db needs a value (FILE)"};
