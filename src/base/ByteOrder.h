@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <cstring>
 
 namespace velkor {
 
@@ -43,6 +44,23 @@ inline void StoreLE32(std::uint8_t* p, std::uint32_t v) {
     p[1] = static_cast<std::uint8_t>(v >> 8);
     p[2] = static_cast<std::uint8_t>(v >> 16);
     p[3] = static_cast<std::uint8_t>(v >> 24);
+}
+
+// n words from and to their little-endian bytes. On a little-endian host they are copied
+// whole, so that a following load of the words finds them in one store rather than pieced
+// together from single bytes.
+inline void LoadLE32Words(const std::uint8_t* bytes, std::uint32_t* words, int n) {
+    if constexpr (std::endian::native == std::endian::little)
+        std::memcpy(words, bytes, 4 * static_cast<std::size_t>(n));
+    else
+        for (int i = 0; i < n; ++i) words[i] = LoadLE32(bytes + 4 * i);
+}
+
+inline void StoreLE32Words(const std::uint32_t* words, std::uint8_t* bytes, int n) {
+    if constexpr (std::endian::native == std::endian::little)
+        std::memcpy(bytes, words, 4 * static_cast<std::size_t>(n));
+    else
+        for (int i = 0; i < n; ++i) StoreLE32(bytes + 4 * i, words[i]);
 }
 
 } // namespace velkor

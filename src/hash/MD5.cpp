@@ -30,23 +30,6 @@ constexpr std::uint32_t kSine[64] = {
 constexpr std::uint8_t kSelfTest[16] = {0x3E, 0xD8, 0x34, 0x8C, 0xD2, 0xA4, 0x45, 0xD6,
                                         0x75, 0x5D, 0x4B, 0xC9, 0xFE, 0xDC, 0xC2, 0xC6};
 
-// The state words from and to their little-endian bytes, once per block. On a little-endian
-// host they are copied whole, so that the next block's load of the words finds them in one
-// store rather than pieced together from single bytes.
-inline void LoadStateWords(const std::uint8_t* bytes, std::uint32_t* words, int n) {
-    if constexpr (std::endian::native == std::endian::little)
-        std::memcpy(words, bytes, 4 * static_cast<std::size_t>(n));
-    else
-        for (int i = 0; i < n; ++i) words[i] = LoadLE32(bytes + 4 * i);
-}
-
-inline void StoreStateWords(const std::uint32_t* words, std::uint8_t* bytes, int n) {
-    if constexpr (std::endian::native == std::endian::little)
-        std::memcpy(bytes, words, 4 * static_cast<std::size_t>(n));
-    else
-        for (int i = 0; i < n; ++i) StoreLE32(bytes + 4 * i, words[i]);
-}
-
 // The four round functions, each written so that x, the word the step before produced, enters
 // last: the parts of y and z are ready early and only the final operation waits for x. G's two
 // terms never share a set bit, so they are added, and the addition folds into the step's sum.
@@ -72,7 +55,7 @@ void THash_MD5::CompressBlock(const std::uint8_t* block) {
     std::uint32_t x[16];
     for (int i = 0; i < 16; ++i) x[i] = LoadLE32(block + 4 * i);
     std::uint32_t state[4];
-    LoadStateWords(FState, state, 4);
+    LoadLE32Words(FState, state, 4);
     std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
 
     // clang-format off
@@ -122,7 +105,7 @@ void THash_MD5::CompressBlock(const std::uint8_t* block) {
     state[1] += b;
     state[2] += c;
     state[3] += d;
-    StoreStateWords(state, FState, 4);
+    StoreLE32Words(state, FState, 4);
 }
 
 } // namespace velkor

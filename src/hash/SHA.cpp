@@ -24,23 +24,6 @@ constexpr std::uint8_t kSelfTestSHA1[20] = {0x9A, 0x01, 0x2E, 0x63, 0x96, 0x2A, 
                                             0xEB, 0xD8, 0x2E, 0xF0, 0xBC, 0x1C, 0xA4,
                                             0x51, 0x6A, 0x08, 0x69, 0x2E, 0x68};
 
-// The state words from and to their little-endian bytes, once per block. On a little-endian
-// host they are copied whole, so that the next block's load of the words finds them in one
-// store rather than pieced together from single bytes.
-inline void LoadStateWords(const std::uint8_t* bytes, std::uint32_t* words, int n) {
-    if constexpr (std::endian::native == std::endian::little)
-        std::memcpy(words, bytes, 4 * static_cast<std::size_t>(n));
-    else
-        for (int i = 0; i < n; ++i) words[i] = LoadLE32(bytes + 4 * i);
-}
-
-inline void StoreStateWords(const std::uint32_t* words, std::uint8_t* bytes, int n) {
-    if constexpr (std::endian::native == std::endian::little)
-        std::memcpy(bytes, words, 4 * static_cast<std::size_t>(n));
-    else
-        for (int i = 0; i < n; ++i) StoreLE32(bytes + 4 * i, words[i]);
-}
-
 // The 80 steps over the five state words. kRotate is SHA-1's one change to SHA-0: each
 // schedule word is rotated left by one bit.
 template <bool kRotate> void Compress(std::uint32_t* state, const std::uint8_t* block) {
@@ -111,12 +94,12 @@ void THash_SHA1::Start() {
 
 void THash_SHA::CompressBlock(const std::uint8_t* block) {
     std::uint32_t state[5];
-    LoadStateWords(FState, state, 5);
+    LoadLE32Words(FState, state, 5);
     if (FRotateSchedule)
         Compress<true>(state, block);
     else
         Compress<false>(state, block);
-    StoreStateWords(state, FState, 5);
+    StoreLE32Words(state, FState, 5);
 }
 
 void THash_SHA::Finish() {
