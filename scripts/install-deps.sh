@@ -10,6 +10,8 @@ if [[ "${1:-}" == test ]]; then
   packages+=(libgtest-dev libgmock-dev libssl-dev libbenchmark-dev)
   # Independent implementations that the algorithm tests compare with (tests only).
   packages+=(libcrypto++-dev libbotan-2-dev libmhash-dev librhash-dev)
+  # Three builds run one after the other; the compiler cache spares the unchanged files.
+  packages+=(ccache)
   # The package test: man and desktop-file-validate for the .deb's man pages and desktop entry.
   packages+=(man-db desktop-file-utils)
   # The sanitizer build: clang 14, its sanitizer runtimes, and llvm-symbolizer for the reports.

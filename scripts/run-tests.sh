@@ -10,7 +10,11 @@ scripts/install-deps.sh test
 
 jobs=${VELKOR_JOBS:-2}
 launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  # Paths relative to the checkout, so that a fresh clone anywhere reuses earlier compilations.
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD}
+fi
 
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELKOR_WERROR=ON \
   -DVELKOR_BUILD_BENCH=ON "${launcher[@]}"
