@@ -1,4 +1,4 @@
-// Skipjack as the 1998 specification defines it: 32 steps, eight of rule A, eight of rule B,
+// Skipjack as NIST's 1998 description defines it: 32 steps, eight of rule A, eight of rule B,
 // eight of A and eight of B, each with the counter 1 to 32 and the four-round Feistel
 // permutation G keyed by four cryptovariable bytes.
 #include "cipher/Skipjack.h"
@@ -10,7 +10,7 @@
 namespace velkor {
 namespace {
 
-// The F-table, the byte substitution inside G, as the specification lists it.
+// The F-table, the byte substitution inside G, as the 1998 description lists it.
 const std::uint8_t kF[256] = {
     0xA3, 0xD7, 0x09, 0x83, 0xF8, 0x48, 0xF6, 0xF4, 0xB3, 0x21, 0x15, 0x78, 0x99, 0xB1, 0xAF, 0xF9,
     0xE7, 0x2D, 0x4D, 0x8A, 0xCE, 0x4C, 0xCA, 0x2E, 0x52, 0x95, 0xD9, 0x1E, 0x4E, 0x38, 0x44, 0x28,

@@ -1,8 +1,8 @@
 // Skipjack: differential runs against Crypto++'s SKIPJACK on random 80-bit keys and blocks.
-// The specification's worked example is in tests/data/ciphers/skipjack.vec. Crypto++ takes the
+// NIST's worked example of 1998 is in tests/data/ciphers/skipjack.vec. Crypto++ takes the
 // cryptovariable and the block in the reverse byte order (its key is cv9..cv0, its block the
 // example's bytes from last to first), so the operands are reversed on the way in and out; the
-// specification's example, read in the order it is printed, is this class's.
+// published example, read in the order it is printed, is this class's.
 #include "cipher/Skipjack.h"
 
 #include "BlockReference.h"
