@@ -4,6 +4,7 @@
 
 #include "base/ByteOrder.h"
 #include "base/Wipe.h"
+#include "hash/BlockFeed.h"
 
 #include <bit>
 #include <cstring>
@@ -52,23 +53,8 @@ void THash_MD4::Start() {
 }
 
 void THash_MD4::Feed(const void* buffer, std::size_t length) {
-    if (buffer == nullptr || length == 0) return;
-    auto* in = static_cast<const std::uint8_t*>(buffer);
-    std::size_t held = static_cast<std::size_t>(FCount % kBlockSize);
-    FCount += length;
-    if (held != 0) {
-        std::size_t room = kBlockSize - held;
-        if (length < room) {
-            std::memcpy(FBuffer + held, in, length);
-            return;
-        }
-        std::memcpy(FBuffer + held, in, room);
-        CompressBlock(FBuffer);
-        in += room;
-        length -= room;
-    }
-    for (; length >= kBlockSize; in += kBlockSize, length -= kBlockSize) CompressBlock(in);
-    if (length != 0) std::memcpy(FBuffer, in, length);
+    FeedBlocks<kBlockSize>(FBuffer, FCount, buffer, length,
+                           [this](const std::uint8_t* block) { CompressBlock(block); });
 }
 
 void THash_MD4::PadAndCompress(bool bigEndianLength, std::uint8_t marker) {

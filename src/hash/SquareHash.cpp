@@ -10,6 +10,7 @@
 #include "hash/SquareHash.h"
 
 #include "base/Wipe.h"
+#include "hash/BlockFeed.h"
 
 #include <cstring>
 
@@ -54,24 +55,8 @@ void THash_Square::Compress(const std::uint8_t* block) {
 }
 
 void THash_Square::Feed(const void* buffer, std::size_t length) {
-    if (buffer == nullptr || length == 0) return;
-    auto* in = static_cast<const std::uint8_t*>(buffer);
-    constexpr std::size_t b = square::kBlockSize;
-    std::size_t held = static_cast<std::size_t>(FCount % b);
-    FCount += length;
-    if (held != 0) {
-        const std::size_t room = b - held;
-        if (length < room) {
-            std::memcpy(FBuffer + held, in, length);
-            return;
-        }
-        std::memcpy(FBuffer + held, in, room);
-        Compress(FBuffer);
-        in += room;
-        length -= room;
-    }
-    for (; length >= b; in += b, length -= b) Compress(in);
-    if (length != 0) std::memcpy(FBuffer, in, length);
+    FeedBlocks<square::kBlockSize>(FBuffer, FCount, buffer, length,
+                                   [this](const std::uint8_t* block) { Compress(block); });
 }
 
 void THash_Square::Finish() {
